@@ -1,0 +1,28 @@
+#include "host/engine/code_page.h"
+
+#include <array>
+
+namespace {
+
+// Bytes 0x80 to 0x9F of Windows-1252; the five bytes the code page leaves
+// undefined map to the C1 control of the same value, so that they survive a
+// round trip.
+constexpr std::array<WCHAR, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+WCHAR AnsiToUnicode(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+  return byte;
+}
+
+unsigned char UnicodeToAnsi(WCHAR unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<unsigned char>(unit);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == unit) return static_cast<unsigned char>(0x80 + i);
+  }
+  return '?';
+}

@@ -1,0 +1,189 @@
+#include "host/engine/host_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/constants.h"
+#include "host/engine/code_page.h"
+
+namespace {
+
+thread_local ULONG last_error = 0;
+
+double FloatOf(const FLOATOBJ* pf) {
+  double value;
+  std::memcpy(&value, pf, sizeof value);
+  return value;
+}
+
+void SetFloat(FLOATOBJ* pf, double value) { std::memcpy(pf, &value, sizeof value); }
+
+}  // namespace
+
+HostEngine::HostEngine() = default;
+HostEngine::~HostEngine() = default;
+
+std::size_t HostEngine::OpenModules() const {
+  std::lock_guard lock(handles_mutex_);
+  return modules_.size();
+}
+
+std::size_t HostEngine::OpenPalettes() const {
+  std::lock_guard lock(handles_mutex_);
+  return palettes_.size();
+}
+
+// Semaphores: the engine's semaphores may be acquired again by the thread
+// that holds them.
+HSEMAPHORE HostEngine::EngCreateSemaphore() {
+  std::lock_guard lock(handles_mutex_);
+  auto handle = reinterpret_cast<HSEMAPHORE>(next_handle_ += 0x10);
+  semaphores_.emplace(handle, std::make_unique<std::recursive_mutex>());
+  return handle;
+}
+
+void HostEngine::EngAcquireSemaphore(HSEMAPHORE hsem) {
+  std::recursive_mutex* semaphore;
+  {
+    std::lock_guard lock(handles_mutex_);
+    semaphore = semaphores_.at(hsem).get();
+  }
+  semaphore->lock();
+}
+
+void HostEngine::EngReleaseSemaphore(HSEMAPHORE hsem) {
+  std::recursive_mutex* semaphore;
+  {
+    std::lock_guard lock(handles_mutex_);
+    semaphore = semaphores_.at(hsem).get();
+  }
+  semaphore->unlock();
+}
+
+void HostEngine::EngDeleteSemaphore(HSEMAPHORE hsem) {
+  std::lock_guard lock(handles_mutex_);
+  semaphores_.erase(hsem);
+}
+
+// Modules and files.
+LPWSTR HostEngine::EngGetDriverName(HDEV) { return driver_name_.data(); }
+
+HANDLE HostEngine::EngLoadModule(LPWSTR pwsz) {
+  if (pwsz == nullptr) return nullptr;
+  std::lock_guard lock(handles_mutex_);
+  auto handle = reinterpret_cast<HANDLE>(next_handle_ += 0x10);
+  modules_.insert(handle);
+  return handle;
+}
+
+void HostEngine::EngFreeModule(HANDLE h) {
+  std::lock_guard lock(handles_mutex_);
+  modules_.erase(h);
+}
+
+LPWSTR HostEngine::EngGetPrinterDataFileName(HDEV) { return data_file_name_.data(); }
+
+// Pool memory.
+PVOID HostEngine::EngAllocMem(ULONG Flags, ULONG MemSize, ULONG Tag) {
+  return pool_.Alloc(Flags, MemSize, Tag);
+}
+
+void HostEngine::EngFreeMem(PVOID Mem) { pool_.Free(Mem); }
+
+// Surfaces, palettes and the renderer.
+HBITMAP HostEngine::EngCreateBitmap(SIZEL, LONG, ULONG, FLONG, PVOID) { return nullptr; }
+
+BOOL HostEngine::EngAssociateSurface(HSURF, HDEV, FLONG) { return FALSE; }
+
+BOOL HostEngine::EngDeleteSurface(HSURF) { return FALSE; }
+
+HPALETTE HostEngine::EngCreatePalette(ULONG, ULONG, ULONG*, FLONG, FLONG, FLONG) {
+  std::lock_guard lock(handles_mutex_);
+  auto handle = reinterpret_cast<HPALETTE>(next_handle_ += 0x10);
+  palettes_.insert(handle);
+  return handle;
+}
+
+BOOL HostEngine::EngDeletePalette(HPALETTE hpal) {
+  std::lock_guard lock(handles_mutex_);
+  return palettes_.erase(hpal) == 1 ? TRUE : FALSE;
+}
+
+BOOL HostEngine::EngBitBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*,
+                           POINTL*, BRUSHOBJ*, POINTL*, ROP4) {
+  return FALSE;
+}
+
+BOOL HostEngine::EngStretchBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*,
+                               POINTL*, RECTL*, RECTL*, POINTL*, ULONG) {
+  return FALSE;
+}
+
+// The spooler.
+BOOL HostEngine::EngWritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten) {
+  return spooler_.Write(hPrinter, pBuf, cbBuf, pcWritten);
+}
+
+DWORD HostEngine::EngGetPrinterData(HANDLE, LPWSTR, LPDWORD, LPBYTE, DWORD, LPDWORD) {
+  return ERROR_FILE_NOT_FOUND;
+}
+
+BOOL HostEngine::EngEnumForms(HANDLE, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD) { return FALSE; }
+
+// Last error, per thread.
+void HostEngine::EngSetLastError(ULONG iError) { last_error = iError; }
+
+ULONG HostEngine::EngGetLastError() { return last_error; }
+
+// Floating-point objects hold a double; products of two 32-bit values stay
+// exact and the integer part is taken towards zero, saturating at the ends of
+// the 32-bit range.
+void HostEngine::FLOATOBJ_SetLong(FLOATOBJ* pf, LONG l) { SetFloat(pf, l); }
+
+void HostEngine::FLOATOBJ_MulLong(FLOATOBJ* pf, LONG l) { SetFloat(pf, FloatOf(pf) * l); }
+
+void HostEngine::FLOATOBJ_DivLong(FLOATOBJ* pf, LONG l) { SetFloat(pf, FloatOf(pf) / l); }
+
+LONG HostEngine::FLOATOBJ_GetLong(FLOATOBJ* pf) {
+  double value = std::trunc(FloatOf(pf));
+  if (std::isnan(value)) return 0;
+  return static_cast<LONG>(std::clamp(value, double{INT32_MIN}, double{INT32_MAX}));
+}
+
+// Code pages. Sizes are in bytes; a conversion stops at whichever of the
+// source and the destination ends first.
+void HostEngine::EngMultiByteToUnicodeN(LPWSTR UnicodeString, ULONG MaxBytesInUnicodeString,
+                                        PULONG BytesInUnicodeString, PCHAR MultiByteString,
+                                        ULONG BytesInMultiByteString) {
+  ULONG count = std::min(MaxBytesInUnicodeString / 2, BytesInMultiByteString);
+  for (ULONG i = 0; i < count; ++i) {
+    UnicodeString[i] = AnsiToUnicode(static_cast<unsigned char>(MultiByteString[i]));
+  }
+  if (BytesInUnicodeString != nullptr) *BytesInUnicodeString = count * 2;
+}
+
+void HostEngine::EngUnicodeToMultiByteN(PCHAR MultiByteString, ULONG MaxBytesInMultiByteString,
+                                        PULONG BytesInMultiByteString, PWSTR UnicodeString,
+                                        ULONG BytesInUnicodeString) {
+  RtlUnicodeToMultiByteN(MultiByteString, MaxBytesInMultiByteString, BytesInMultiByteString,
+                         UnicodeString, BytesInUnicodeString);
+}
+
+NTSTATUS HostEngine::RtlUnicodeToMultiByteSize(PULONG BytesInMultiByteString, PCWCH,
+                                               ULONG BytesInUnicodeString) {
+  *BytesInMultiByteString = BytesInUnicodeString / 2;
+  return STATUS_SUCCESS;
+}
+
+NTSTATUS HostEngine::RtlUnicodeToMultiByteN(PCHAR MultiByteString, ULONG MaxBytesInMultiByteString,
+                                            PULONG BytesInMultiByteString, PCWCH UnicodeString,
+                                            ULONG BytesInUnicodeString) {
+  ULONG units = BytesInUnicodeString / 2;
+  ULONG count = std::min(MaxBytesInMultiByteString, units);
+  for (ULONG i = 0; i < count; ++i) {
+    MultiByteString[i] = static_cast<CHAR>(UnicodeToAnsi(UnicodeString[i]));
+  }
+  if (BytesInMultiByteString != nullptr) *BytesInMultiByteString = count;
+  return count < units ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
+}
