@@ -5,10 +5,12 @@
 #include "engine/types.h"
 
 // Error codes (EngSetLastError / EngGetLastError).
+inline constexpr ULONG ERROR_SUCCESS = 0;
 inline constexpr ULONG ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr ULONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr ULONG ERROR_BAD_DRIVER_LEVEL = 119;
 inline constexpr ULONG ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr ULONG ERROR_INVALID_LEVEL = 124;
 inline constexpr ULONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr ULONG ERROR_MORE_DATA = 234;
 

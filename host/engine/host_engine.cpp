@@ -34,6 +34,16 @@ std::size_t HostEngine::OpenPalettes() const {
   return palettes_.size();
 }
 
+void HostEngine::FailModuleLoads(bool fail) {
+  std::lock_guard lock(handles_mutex_);
+  fail_module_loads_ = fail;
+}
+
+void HostEngine::FailPaletteCreation(bool fail) {
+  std::lock_guard lock(handles_mutex_);
+  fail_palette_creation_ = fail;
+}
+
 // Semaphores: the engine's semaphores may be acquired again by the thread
 // that holds them.
 HSEMAPHORE HostEngine::EngCreateSemaphore() {
@@ -72,6 +82,7 @@ LPWSTR HostEngine::EngGetDriverName(HDEV) { return driver_name_.data(); }
 HANDLE HostEngine::EngLoadModule(LPWSTR pwsz) {
   if (pwsz == nullptr) return nullptr;
   std::lock_guard lock(handles_mutex_);
+  if (fail_module_loads_) return nullptr;
   auto handle = reinterpret_cast<HANDLE>(next_handle_ += 0x10);
   modules_.insert(handle);
   return handle;
@@ -100,6 +111,7 @@ BOOL HostEngine::EngDeleteSurface(HSURF) { return FALSE; }
 
 HPALETTE HostEngine::EngCreatePalette(ULONG, ULONG, ULONG*, FLONG, FLONG, FLONG) {
   std::lock_guard lock(handles_mutex_);
+  if (fail_palette_creation_) return nullptr;
   auto handle = reinterpret_cast<HPALETTE>(next_handle_ += 0x10);
   palettes_.insert(handle);
   return handle;
@@ -125,11 +137,19 @@ BOOL HostEngine::EngWritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDW
   return spooler_.Write(hPrinter, pBuf, cbBuf, pcWritten);
 }
 
-DWORD HostEngine::EngGetPrinterData(HANDLE, LPWSTR, LPDWORD, LPBYTE, DWORD, LPDWORD) {
-  return ERROR_FILE_NOT_FOUND;
+DWORD HostEngine::EngGetPrinterData(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pType,
+                                     LPBYTE pData, DWORD nSize, LPDWORD pcbNeeded) {
+  return registry_.Query(hPrinter, pValueName, pType, pData, nSize, pcbNeeded);
 }
 
-BOOL HostEngine::EngEnumForms(HANDLE, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD) { return FALSE; }
+// The forms database is the whole system's, whichever printer asks.
+BOOL HostEngine::EngEnumForms(HANDLE, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded,
+                              LPDWORD pcReturned) {
+  DWORD error = forms_.Enumerate(Level, pForm, cbBuf, pcbNeeded, pcReturned);
+  if (error == ERROR_SUCCESS) return TRUE;
+  EngSetLastError(error);
+  return FALSE;
+}
 
 // Last error, per thread.
 void HostEngine::EngSetLastError(ULONG iError) { last_error = iError; }

@@ -2,7 +2,8 @@
 // programs that drive the driver outside the graphics engine (tests, the
 // cardprint program, the CUPS filter). A program makes one HostEngine and
 // installs it (ScopedHostEngine) before it calls the driver; the parts tests
-// and programs look at (pool accounting, spooler sinks) are reachable here.
+// and programs look at or set (pool accounting, spooler sinks, the printers'
+// registry data, the forms database) are reachable here.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,9 @@
 #include <string>
 
 #include "engine/engine_host.h"
+#include "host/engine/forms_database.h"
 #include "host/engine/pool_allocator.h"
+#include "host/engine/printer_registry.h"
 #include "host/engine/spooler.h"
 
 class HostEngine : public EngineHost {
@@ -23,6 +26,8 @@ class HostEngine : public EngineHost {
 
   PoolAllocator& pool() { return pool_; }
   Spooler& spooler() { return spooler_; }
+  PrinterRegistry& registry() { return registry_; }
+  FormsDatabase& forms() { return forms_; }
 
   // The driver's file name that EngGetDriverName reports, and the printer
   // data file name that EngGetPrinterDataFileName reports.
@@ -32,6 +37,11 @@ class HostEngine : public EngineHost {
   // Modules, palettes and semaphores the driver holds right now.
   std::size_t OpenModules() const;
   std::size_t OpenPalettes() const;
+
+  // Makes every later EngLoadModule, or every later EngCreatePalette, fail
+  // (a null handle) until called again with false.
+  void FailModuleLoads(bool fail);
+  void FailPaletteCreation(bool fail);
 
   HSEMAPHORE EngCreateSemaphore() override;
   void EngAcquireSemaphore(HSEMAPHORE hsem) override;
@@ -81,6 +91,8 @@ class HostEngine : public EngineHost {
  private:
   PoolAllocator pool_;
   Spooler spooler_;
+  PrinterRegistry registry_;
+  FormsDatabase forms_;
   std::u16string driver_name_ = u"cardprint.dll";
   std::u16string data_file_name_ = u"cardprint.ppd";
 
@@ -88,6 +100,8 @@ class HostEngine : public EngineHost {
   std::map<HANDLE, std::unique_ptr<std::recursive_mutex>> semaphores_;
   std::set<HANDLE> modules_;
   std::set<HANDLE> palettes_;
+  bool fail_module_loads_ = false;
+  bool fail_palette_creation_ = false;
   std::uintptr_t next_handle_ = 0x1000;
 };
 
