@@ -37,9 +37,9 @@ class FormsDatabase {
   // FORM_INFO_1 per form at the start of buffer and the names, each with its
   // terminator, at the end; needed receives the bytes that takes. A buffer
   // that is too small (or absent while there are forms) gives
-  // ERROR_INSUFFICIENT_BUFFER and leaves
-  // returned at 0; on success returned is the number of forms and the result
-  // is ERROR_SUCCESS. The buffer must be aligned for FORM_INFO_1.
+  // ERROR_INSUFFICIENT_BUFFER and leaves returned at 0; on success returned
+  // is the number of forms and the result is ERROR_SUCCESS. The buffer must
+  // be aligned for FORM_INFO_1.
   DWORD Enumerate(DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) const;
 
  private:
