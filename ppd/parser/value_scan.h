@@ -1,0 +1,84 @@
+// Value scanning: bounded text buffers, words, numbers, word tables and
+// string copies into the arena. The keyword handlers read every value
+// through these routines and never parse characters themselves. Texts are
+// 8-bit and NUL-terminated; results are the parser's result codes
+// (PPDERR_*, ppd/parser/parser.h).
+#pragma once
+
+#include "engine/types.h"
+
+struct HEAPOBJ;
+
+// A bounded text buffer over storage of maxLength + 1 bytes that belongs to
+// whoever initialised it.
+struct BUFOBJ {
+  ULONG maxLength;  // capacity in characters, terminator not counted
+  ULONG length;     // characters held
+  CHAR* text;       // the characters, NUL-terminated
+};
+
+void BUFOBJ_Initialize(BUFOBJ* buf, CHAR* storage, ULONG maxLength);
+void BUFOBJ_Reset(BUFOBJ* buf);
+// Appends s; 4 when it does not fit (what fitted stays, terminated by the
+// storage's zero last byte).
+WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s);
+// Drops trailing spaces and tabs.
+void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf);
+// Copies the text into dest (room for length + 1 bytes), decoding hex
+// substrings "<1B>" to their bytes; 3 for a malformed hex substring.
+WORD BUFOBJ_CopyStringHex(const BUFOBJ* buf, CHAR* dest);
+
+// Character classes: space is tab and space only (not CR or LF).
+bool IsSpaceChar(CHAR c);
+bool IsDigitChar(CHAR c);
+bool IsHexChar(CHAR c);
+// The value 0 to 15 of a hex digit.
+BYTE HexValue(CHAR c);
+
+// Length of the word buffers the handlers pass to GetWordStr.
+inline constexpr WORD MAX_WORD_LEN = 40;
+
+// Takes the next word (a run of non-space characters) of the text at
+// *cursor: stores at most maxLen - 1 of its characters in word, terminated,
+// moves *cursor behind the whole word and returns the count stored; 0 when
+// no word is left.
+WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word);
+// TRUE when text begins with exactly `word`, followed by its end or a space.
+BOOL EqualWordString(const CHAR* word, const CHAR* text);
+
+// One row of a word table. The last row has a NULL word and carries the
+// code a failed lookup yields.
+struct STRTABLE {
+  const CHAR* word;
+  WORD code;
+};
+
+// Looks the word at the start of text up; *code receives the row's code, or
+// the end row's code when no word matches (FALSE).
+BOOL SearchStringTable(const STRTABLE* table, const CHAR* text, WORD* code);
+
+// "True" 1, "False" 0.
+extern const STRTABLE boolStrs[];
+
+// Readers: 0, or 3 when the text does not hold the value.
+// GetBooleanValue stores 0 when it fails.
+WORD GetBooleanValue(ULONG* out, const CHAR* text);
+// A decimal integer; anything behind the digits is not looked at. A negative
+// number stores 0.
+WORD GetIntegerValue(ULONG* out, const CHAR* text);
+// A decimal number as a PS real, the fraction (first five digits) rounded to
+// the nearest 1/256. A negative number stores 0.
+WORD GetRealValue(LONG* out, const CHAR* text);
+
+// String copy modes of GetStringValue.
+inline constexpr ULONG STRMODE_INVOCATION = 1;  // copied unchanged
+inline constexpr ULONG STRMODE_QUOTED = 2;      // hex substrings decoded
+inline constexpr ULONG STRMODE_PLAIN = 4;       // copied unchanged
+
+// Copies the buffer's text into the arena and sets *field to the copy. The
+// first value that reaches a field stays: a field already set is left as it
+// is (result 0). 4 when the arena is exhausted, 3 for bad hex in mode 2.
+WORD GetStringValue(CHAR** field, const BUFOBJ* buf, HEAPOBJ* heap, ULONG mode);
+
+// The text behind one leading asterisk, or NULL when nothing remains.
+const CHAR* StripKeywordChar(const CHAR* text);
