@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +21,8 @@ struct FormatCase {
   std::vector<FORMATARG> args;
   std::string_view expected;  // every byte before the closing NUL
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 
 FORMATARG Word(ULONG ul) { return {ul, nullptr}; }
 FORMATARG Text(const char* psz) { return {0, psz}; }

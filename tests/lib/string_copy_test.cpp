@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@ struct CopyCase {
   ULONG size;
   std::string_view expected;  // the first size positions of the destination
 };
+
+void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
 
 const CopyCase kCopyCases[] = {
     {"LongSourceIsCut", "ABCDEFG", 5, "ABCD\0"sv},
@@ -68,6 +71,8 @@ struct ConvertCase {
   std::u16string_view expectedWide;  // the first n positions after conversion
   std::string_view expectedNarrow;
 };
+
+void PrintTo(const ConvertCase& c, std::ostream* os) { *os << c.name; }
 
 const ConvertCase kConvertCases[] = {
     {"WholeTextWithCountZero", "Card", u"Card", 0, u"Card\0"sv, "Card\0"sv},

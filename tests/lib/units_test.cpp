@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <string>
 
 #include "support/host_fixture.h"
@@ -19,6 +20,8 @@ struct UnitCase {
   LONG dpi;  // PSRealToPixel only
   LONG expected;
 };
+
+void PrintTo(const UnitCase& c, std::ostream* os) { *os << c.name; }
 
 const UnitCase kUnitCases[] = {
     {"InchAt300Dpi", Conversion::PSRealToPixel, 18432, 300, 300},
