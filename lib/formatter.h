@@ -78,7 +78,8 @@ constexpr bool TakesWord(CHAR ch) {
 template <FormatArg... Args>
 class FormatText {
  public:
-  consteval FormatText(const CHAR* psz) : psz_(psz) {  // NOLINT: implicit by design
+  // Implicit, so that a format written at the call converts to it.
+  consteval FormatText(const CHAR* psz) : psz_(psz) {
     constexpr bool bString[] = {FormatStringArg<Args>..., false};
     std::size_t iArg = 0;
     for (const CHAR* p = psz; *p != '\0'; ++p) {
