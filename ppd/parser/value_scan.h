@@ -80,5 +80,8 @@ inline constexpr ULONG STRMODE_PLAIN = 4;       // copied unchanged
 // is (result 0). 4 when the arena is exhausted, 3 for bad hex in mode 2.
 WORD GetStringValue(CHAR** field, const BUFOBJ* buf, HEAPOBJ* heap, ULONG mode);
 
+// A copy of text in the arena, or NULL when the arena is exhausted.
+CHAR* HeapCopyString(HEAPOBJ* heap, const CHAR* text);
+
 // The text behind one leading asterisk, or NULL when nothing remains.
 const CHAR* StripKeywordChar(const CHAR* text);
