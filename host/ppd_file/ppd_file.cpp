@@ -1,0 +1,115 @@
+#include "host/ppd_file/ppd_file.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "ppd/parser/parser.h"
+#include "ppd/parser/ppd_file_reader.h"
+
+namespace {
+
+constexpr unsigned char kGzipMagic[] = {0x1F, 0x8B};
+
+bool IsGzip(std::span<const char> bytes) {
+  return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kGzipMagic[0] &&
+         static_cast<unsigned char>(bytes[1]) == kGzipMagic[1];
+}
+
+std::vector<char> ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot open " + path.string());
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) throw std::runtime_error("cannot read " + path.string());
+  return bytes;
+}
+
+class Inflater {
+ public:
+  Inflater() {
+    if (inflateInit2(&stream_, 16 + MAX_WBITS) != Z_OK) throw std::runtime_error("zlib: cannot start inflating");
+  }
+  ~Inflater() { inflateEnd(&stream_); }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  // Inflates every gzip member of input.
+  std::vector<char> Inflate(std::span<const char> input, const std::string& name) {
+    std::vector<char> output;
+    std::size_t consumed = 0;
+    char chunk[1 << 16];
+    for (;;) {
+      const std::size_t feed = std::min<std::size_t>(input.size() - consumed, 1u << 30);
+      stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data() + consumed));
+      stream_.avail_in = static_cast<uInt>(feed);
+      stream_.next_out = reinterpret_cast<Bytef*>(chunk);
+      stream_.avail_out = sizeof(chunk);
+      const int status = inflate(&stream_, Z_NO_FLUSH);
+      consumed += feed - stream_.avail_in;
+      output.insert(output.end(), chunk, chunk + (sizeof(chunk) - stream_.avail_out));
+      if (status == Z_STREAM_END) {
+        const std::span<const char> rest = input.subspan(consumed);
+        if (rest.empty()) return output;
+        if (!IsGzip(rest)) throw std::runtime_error(name + ": data behind the gzip stream");
+        inflateReset(&stream_);
+      } else if (status == Z_BUF_ERROR && consumed == input.size()) {
+        throw std::runtime_error(name + ": gzip data cut short");
+      } else if (status != Z_OK && status != Z_BUF_ERROR) {
+        throw std::runtime_error(name + ": damaged gzip data" +
+                                 (stream_.msg != nullptr ? std::string(" (") + stream_.msg + ")" : ""));
+      }
+    }
+  }
+
+ private:
+  z_stream stream_{};
+};
+
+// Frees the reader's refusal list however the copy into C++ ends.
+struct RefusalList {
+  PPDREADRESULT result{};
+  RefusalList() = default;
+  RefusalList(const RefusalList&) = delete;
+  RefusalList& operator=(const RefusalList&) = delete;
+  ~RefusalList() { PPDFILE_FreeRefusals(&result); }
+};
+
+// Parses share the keyword table's seen marks, so they run one at a time.
+std::mutex& ParseMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+void PpdDescriptionDeleter::operator()(PPDOBJ* ppd) const { PPDOBJ_Delete(ppd); }
+
+std::vector<char> LoadPpdBytes(const std::filesystem::path& path) {
+  std::vector<char> bytes = ReadWholeFile(path);
+  if (!IsGzip(bytes)) return bytes;
+  return Inflater().Inflate(bytes, path.string());
+}
+
+PpdFile ReadPpdText(std::span<const char> text, std::u16string_view fileName) {
+  const std::u16string name(fileName);
+  PpdFile file;
+  RefusalList list;
+  {
+    const std::lock_guard lock(ParseMutex());
+    PPDFILE_Read(text, name.c_str(), &list.result);
+  }
+  file.description.reset(list.result.ppd);
+  const std::span<const PPDREFUSAL> refusals(list.result.refusals, list.result.cRefusals);
+  file.refusals.reserve(refusals.size());
+  for (const PPDREFUSAL& refusal : refusals) file.refusals.push_back({refusal.line, refusal.code});
+  return file;
+}
+
+PpdFile ReadPpdFile(const std::filesystem::path& path) {
+  const std::vector<char> bytes = LoadPpdBytes(path);
+  return ReadPpdText(bytes, path.filename().u16string());
+}
