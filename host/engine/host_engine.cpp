@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/constants.h"
+#include "host/engine/blits.h"
 #include "host/engine/code_page.h"
 
 namespace {
@@ -103,11 +104,16 @@ PVOID HostEngine::EngAllocMem(ULONG Flags, ULONG MemSize, ULONG Tag) {
 void HostEngine::EngFreeMem(PVOID Mem) { pool_.Free(Mem); }
 
 // Surfaces, palettes and the renderer.
-HBITMAP HostEngine::EngCreateBitmap(SIZEL, LONG, ULONG, FLONG, PVOID) { return nullptr; }
+HBITMAP HostEngine::EngCreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl,
+                                    PVOID pvBits) {
+  return surfaces_.CreateBitmap(sizl, lWidth, iFormat, fl, pvBits);
+}
 
-BOOL HostEngine::EngAssociateSurface(HSURF, HDEV, FLONG) { return FALSE; }
+BOOL HostEngine::EngAssociateSurface(HSURF hsurf, HDEV hdev, FLONG flHooks) {
+  return surfaces_.Associate(hsurf, hdev, flHooks);
+}
 
-BOOL HostEngine::EngDeleteSurface(HSURF) { return FALSE; }
+BOOL HostEngine::EngDeleteSurface(HSURF hsurf) { return surfaces_.Delete(hsurf); }
 
 HPALETTE HostEngine::EngCreatePalette(ULONG, ULONG, ULONG*, FLONG, FLONG, FLONG) {
   std::lock_guard lock(handles_mutex_);
@@ -122,14 +128,16 @@ BOOL HostEngine::EngDeletePalette(HPALETTE hpal) {
   return palettes_.erase(hpal) == 1 ? TRUE : FALSE;
 }
 
-BOOL HostEngine::EngBitBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*,
-                           POINTL*, BRUSHOBJ*, POINTL*, ROP4) {
-  return FALSE;
+BOOL HostEngine::EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ* pco, XLATEOBJ*,
+                           RECTL* prclTrg, POINTL* pptlSrc, POINTL*, BRUSHOBJ* pbo, POINTL*,
+                           ROP4 rop4) {
+  return HostBitBlt(psoTrg, psoSrc, pco, prclTrg, pptlSrc, pbo, rop4);
 }
 
-BOOL HostEngine::EngStretchBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*,
-                               POINTL*, RECTL*, RECTL*, POINTL*, ULONG) {
-  return FALSE;
+BOOL HostEngine::EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ* pco, XLATEOBJ*,
+                               COLORADJUSTMENT* pca, POINTL*, RECTL* prclDest, RECTL* prclSrc,
+                               POINTL*, ULONG iMode) {
+  return HostStretchBlt(psoDest, psoSrc, pco, pca, prclDest, prclSrc, iMode);
 }
 
 // The spooler.

@@ -18,6 +18,7 @@
 #include "host/engine/pool_allocator.h"
 #include "host/engine/printer_registry.h"
 #include "host/engine/spooler.h"
+#include "host/engine/surfaces.h"
 
 class HostEngine : public EngineHost {
  public:
@@ -28,6 +29,16 @@ class HostEngine : public EngineHost {
   Spooler& spooler() { return spooler_; }
   PrinterRegistry& registry() { return registry_; }
   FormsDatabase& forms() { return forms_; }
+  SurfaceStore& surfaces() { return surfaces_; }
+
+  // The engine's surface object of a surface the driver created, to draw
+  // into it and to hand it to the driver's page entry points; null for an
+  // unknown handle.
+  SURFOBJ* SurfaceObject(HSURF hsurf) { return surfaces_.Object(hsurf); }
+  // A device handle standing for the engine's device of a driver instance:
+  // what DrvCompletePDEV receives; surfaces associated with it carry the
+  // instance as their dhpdev.
+  HDEV CreateDevice(DHPDEV dhpdev) { return surfaces_.CreateDevice(dhpdev); }
 
   // The driver's file name that EngGetDriverName reports, and the printer
   // data file name that EngGetPrinterDataFileName reports.
@@ -93,6 +104,7 @@ class HostEngine : public EngineHost {
   Spooler spooler_;
   PrinterRegistry registry_;
   FormsDatabase forms_;
+  SurfaceStore surfaces_;
   std::u16string driver_name_ = u"cardprint.dll";
   std::u16string data_file_name_ = u"cardprint.ppd";
 
