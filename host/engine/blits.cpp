@@ -107,9 +107,10 @@ SourceImage MakeSource(const SURFOBJ* so, const Rect& area, const SURFOBJ* targe
     source.copy.resize(padded / 4 * static_cast<std::size_t>(area.Height()));
     auto* bytes = reinterpret_cast<BYTE*>(source.copy.data());
     for (LONG y = 0; y < area.Height(); ++y) {
-      std::memcpy(bytes + static_cast<std::size_t>(y) * padded,
-                  RowAddress(so, area.top + y) + static_cast<std::size_t>(area.left) * bytes_per_pixel,
-                  row_bytes);
+      std::memcpy(
+          bytes + static_cast<std::size_t>(y) * padded,
+          RowAddress(so, area.top + y) + static_cast<std::size_t>(area.left) * bytes_per_pixel,
+          row_bytes);
     }
     first = bytes;
     stride = static_cast<std::ptrdiff_t>(padded);
@@ -221,8 +222,8 @@ BOOL HostBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, CLIPOBJ* pco, const RECTL* prc
       if (drawn.Empty()) return TRUE;
       SourceImage source = MakeSource(psoSrc, from, psoTrg);
       if (!source.image) return FALSE;
-      pixman_image_composite32(PIXMAN_OP_SRC, source.image.get(), nullptr, target.get(), 0, 0, 0,
-                               0, drawn.left, drawn.top, drawn.Width(), drawn.Height());
+      pixman_image_composite32(PIXMAN_OP_SRC, source.image.get(), nullptr, target.get(), 0, 0, 0, 0,
+                               drawn.left, drawn.top, drawn.Width(), drawn.Height());
       return TRUE;
     }
     case ROP4_PATCOPY:

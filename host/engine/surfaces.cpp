@@ -17,8 +17,7 @@ ULONG BytesPerPixel(ULONG iFormat) {
 
 }  // namespace
 
-HBITMAP SurfaceStore::CreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl,
-                                   PVOID pvBits) {
+HBITMAP SurfaceStore::CreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl, PVOID pvBits) {
   ULONG bytes_per_pixel = BytesPerPixel(iFormat);
   if (bytes_per_pixel == 0 || sizl.cx <= 0 || sizl.cy <= 0) return nullptr;
   std::int64_t row_bytes = std::int64_t{sizl.cx} * bytes_per_pixel;

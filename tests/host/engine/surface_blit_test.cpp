@@ -36,7 +36,8 @@ class Bitmap {
   }
   // 24-bit sources hold blue, green, red bytes.
   void Set24(LONG x, LONG y, BYTE r, BYTE g, BYTE b) const {
-    BYTE* p = static_cast<BYTE*>(so_->pvScan0) + static_cast<std::ptrdiff_t>(y) * so_->lDelta + x * 3;
+    BYTE* p =
+        static_cast<BYTE*>(so_->pvScan0) + static_cast<std::ptrdiff_t>(y) * so_->lDelta + x * 3;
     p[0] = b;
     p[1] = g;
     p[2] = r;
@@ -118,8 +119,8 @@ TEST_F(BitBltTest, SolidOperationsFillTheClippedRectangleInDeviceCoordinates) {
   }
   // Device row 0 of a bottom-up bitmap is the last row in memory.
   RECTL top_row{0, 0, 6, 1};
-  ASSERT_TRUE(EngBitBlt(target.so(), nullptr, nullptr, nullptr, nullptr, &top_row, nullptr,
-                        nullptr, nullptr, nullptr, ROP4_BLACKNESS));
+  ASSERT_TRUE(EngBitBlt(target.so(), nullptr, nullptr, nullptr, nullptr, &top_row, nullptr, nullptr,
+                        nullptr, nullptr, ROP4_BLACKNESS));
   auto* memory = static_cast<std::uint32_t*>(target.so()->pvBits);
   EXPECT_EQ(memory[3 * 6] & 0xFFFFFF, 0u);
   EXPECT_EQ(memory[0] & 0xFFFFFF, 0x123456u);
@@ -164,8 +165,8 @@ TEST_F(BitBltTest, LeavesOutWhatLiesOutsideTheSourceOrTheTarget) {
   source.FillAll(0x00000000);
   RECTL rect{-1, 2, 5, 8};  // runs off three edges of the target
   POINTL from{-1, 0};       // and off the left edge of the source
-  ASSERT_TRUE(EngBitBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &rect, &from,
-                        nullptr, nullptr, nullptr, ROP4_SRCCOPY));
+  ASSERT_TRUE(EngBitBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &rect, &from, nullptr,
+                        nullptr, nullptr, ROP4_SRCCOPY));
   for (LONG y = 0; y < 4; ++y) {
     for (LONG x = 0; x < 4; ++x) {
       bool copied = (x == 0 || x == 1) && (y == 2 || y == 3);
@@ -184,8 +185,8 @@ TEST_F(BitBltTest, RefusesWhatItDoesNotImplement) {
                          &patterned, nullptr, ROP4_PATCOPY));
   EXPECT_FALSE(EngBitBlt(target.so(), nullptr, nullptr, nullptr, nullptr, &rect, nullptr, nullptr,
                          nullptr, nullptr, 0x6666));  // SRCINVERT
-  EXPECT_FALSE(EngBitBlt(target.so(), nullptr, nullptr, &complex, nullptr, &rect, nullptr,
-                         nullptr, nullptr, nullptr, ROP4_WHITENESS));
+  EXPECT_FALSE(EngBitBlt(target.so(), nullptr, nullptr, &complex, nullptr, &rect, nullptr, nullptr,
+                         nullptr, nullptr, ROP4_WHITENESS));
 }
 
 using StretchBltTest = HostEngineTest;
@@ -193,7 +194,8 @@ using StretchBltTest = HostEngineTest;
 TEST_F(StretchBltTest, HalftoneAtScaleOneWithTheDefaultAdjustmentCopiesExactly) {
   Bitmap source(engine, 5, 4, BMF_32BPP, BMF_TOPDOWN);
   for (LONG y = 0; y < 4; ++y)
-    for (LONG x = 0; x < 5; ++x) source.At(x, y) = static_cast<std::uint32_t>(0x0F1E2D * (x + 5 * y) & 0xFFFFFF);
+    for (LONG x = 0; x < 5; ++x)
+      source.At(x, y) = static_cast<std::uint32_t>(0x0F1E2D * (x + 5 * y) & 0xFFFFFF);
   Bitmap target(engine, 5, 4);
   COLORADJUSTMENT ca{24, 0, 0, 10000, 10000, 10000, 0, 10000, 0, 0, 0, 0};
   RECTL rect{0, 0, 5, 4};
@@ -211,10 +213,10 @@ TEST_F(StretchBltTest, HalftoneAveragesWhereNearestPicksOnePixel) {
   Bitmap nearest(engine, 4, 4);
   RECTL to{0, 0, 4, 4};
   RECTL from{0, 0, 8, 8};
-  ASSERT_TRUE(EngStretchBlt(halftone.so(), source.so(), nullptr, nullptr, nullptr, nullptr,
-                            nullptr, &to, &from, nullptr, HALFTONE));
-  ASSERT_TRUE(EngStretchBlt(nearest.so(), source.so(), nullptr, nullptr, nullptr, nullptr,
-                            nullptr, &to, &from, nullptr, COLORONCOLOR));
+  ASSERT_TRUE(EngStretchBlt(halftone.so(), source.so(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                            &to, &from, nullptr, HALFTONE));
+  ASSERT_TRUE(EngStretchBlt(nearest.so(), source.so(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                            &to, &from, nullptr, COLORONCOLOR));
   for (LONG y = 0; y < 4; ++y) {
     for (LONG x = 0; x < 4; ++x) {
       std::uint32_t grey = halftone.Color(x, y) & 0xFF;
@@ -256,8 +258,8 @@ TEST_F(StretchBltTest, RefusesASourceRectangleOutsideItsSurface) {
   Bitmap target(engine, 2, 2);
   RECTL to{0, 0, 2, 2};
   RECTL from{1, 0, 3, 2};
-  EXPECT_FALSE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, nullptr,
-                             nullptr, &to, &from, nullptr, HALFTONE));
+  EXPECT_FALSE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &to, &from, nullptr, HALFTONE));
 }
 
 struct AdjustmentCase {
@@ -284,16 +286,16 @@ TEST_P(AdjustmentTest, HalftoneAppliesTheColourAdjustmentAndOtherModesDoNot) {
   Bitmap source(engine, 3, 2);
   source.FillAll(c.in);
   Bitmap target(engine, 6, 4);
-  COLORADJUSTMENT ca{24, 0, 0, c.red_gamma, 10000, 10000, 0, 10000,
-                     c.contrast, c.brightness, c.colorfulness, 0};
+  COLORADJUSTMENT ca{24, 0,     0,          c.red_gamma,  10000,          10000,
+                     0,  10000, c.contrast, c.brightness, c.colorfulness, 0};
   RECTL to{0, 0, 6, 4};
   RECTL from{0, 0, 3, 2};
-  ASSERT_TRUE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &ca, nullptr,
-                            &to, &from, nullptr, HALFTONE));
+  ASSERT_TRUE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &ca, nullptr, &to,
+                            &from, nullptr, HALFTONE));
   EXPECT_EQ(target.Color(0, 0), c.out);
   EXPECT_EQ(target.Color(5, 3), c.out);
-  ASSERT_TRUE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &ca, nullptr,
-                            &to, &from, nullptr, COLORONCOLOR));
+  ASSERT_TRUE(EngStretchBlt(target.so(), source.so(), nullptr, nullptr, nullptr, &ca, nullptr, &to,
+                            &from, nullptr, COLORONCOLOR));
   EXPECT_EQ(target.Color(3, 2), c.in);
 }
 
