@@ -1,0 +1,3 @@
+#include "host/cardprint/commands.h"
+#include "host/cardprint/errors.h"
+int RunReplay(CommandArguments, Console&) { throw Failure("replay is not built yet."); }
