@@ -1,0 +1,110 @@
+// The colour correction: its table, its fixed points, colours worked out by
+// hand from its steps, and the limits that keep its arithmetic sound.
+#include "output/color_correction.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "driver/pdev.h"
+
+namespace {
+
+constexpr LONG kNoAdjustment[4] = {0, 0, 0, 0};
+
+TEST(CurveTableTest, IsTheRoundedCube) {
+  EXPECT_EQ(curtbl[0], 0);
+  EXPECT_EQ(curtbl[31], 0);
+  EXPECT_EQ(curtbl[32], 1);
+  EXPECT_EQ(curtbl[128], 32);   // 2097152 / 65025 = 32.25
+  EXPECT_EQ(curtbl[254], 252);  // 16387064 / 65025 = 252.01
+  EXPECT_EQ(curtbl[255], 255);
+  for (std::size_t i = 1; i < curtbl.size(); ++i) EXPECT_GE(curtbl[i], curtbl[i - 1]);
+}
+
+TEST(ColorCorrectionTest, PureWhiteAndPureBlackStayAsTheyAre) {
+  COLORCORRECTION cc = MakeColorCorrection(kNoAdjustment);
+  EXPECT_EQ(CorrectPixel(0xFFFFFFFF, cc), 0xFFFFFFFFu);
+  EXPECT_EQ(CorrectPixel(0x00FFFFFF, cc), 0x00FFFFFFu);
+  EXPECT_EQ(CorrectPixel(0x00000000, cc), 0x00000000u);
+  EXPECT_EQ(CorrectPixel(0xFF000000, cc), 0xFF000000u);
+}
+
+struct ReferenceColor {
+  const char* name;
+  DWORD in;  // 0x00BBGGRR
+  DWORD out;
+};
+
+// Worked through the steps by hand. Red (255, 0, 0): inks y = 255, m = 255,
+// c = 0, k = 0; y' = (12 x 255 - 18 x 255 + 255 x 116) >> 7 = 28050 >> 7 =
+// 219, m' = (28 x 255 - 14 x 255 + 255 x 100) >> 7 = 29070 >> 7 = 227, c' = 0;
+// so R1, G1, B1 = 255, 28, 36; Yl = 96.785, Cb = -34.363, Cr = 112.844;
+// R2 = 255.49, G2 = 28.55, B2 = 36.43, truncated 255, 28, 36.
+const ReferenceColor kReferenceColors[] = {
+    {"Red", 0x000000FF, 0x00241CFF},
+    {"Green", 0x0000FF00, 0x0024FF10},
+    {"Blue", 0x00FF0000, 0x00FF1C10},
+    {"MidGrey", 0x00808080, 0x00899598},
+    {"Warm", 0x006496C8, 0x0070AAD5},
+    {"NearBlack", 0x00010101, 0x00020202},
+    {"MarkByteIgnored", 0xFF0000FF, 0x00241CFF},
+};
+
+class ReferenceColorTest : public ::testing::TestWithParam<ReferenceColor> {};
+
+TEST_P(ReferenceColorTest, CorrectsAsWorkedOut) {
+  EXPECT_EQ(CorrectPixel(GetParam().in, MakeColorCorrection(kNoAdjustment)), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReferenceColorTest, ::testing::ValuesIn(kReferenceColors),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ColorCorrectionTest, SaturationMinus50GivesGrey) {
+  constexpr LONG kGrey[4] = {0, -50, 0, 0};
+  COLORCORRECTION cc = MakeColorCorrection(kGrey);
+  EXPECT_EQ(CorrectPixel(0x000000FF, cc), 0x00616161u);  // Yl of red: 97.28
+  EXPECT_EQ(CorrectPixel(0x006496C8, cc), 0x00B0B0B0u);
+  for (DWORD in : {0x00123456u, 0x00FEDCBAu, 0x0000FF00u, 0x00010203u}) {
+    DWORD out = CorrectPixel(in, cc);
+    EXPECT_EQ(out & 0xFF, (out >> 8) & 0xFF) << std::hex << in;
+    EXPECT_EQ(out & 0xFF, (out >> 16) & 0xFF) << std::hex << in;
+  }
+}
+
+TEST(ColorCorrectionTest, WeightsMoveTheirInk) {
+  constexpr LONG kLessCyan[4] = {0, 0, 0, -40};
+  constexpr LONG kMoreYellow[4] = {40, 0, 0, 0};
+  COLORCORRECTION none = MakeColorCorrection(kNoAdjustment);
+  DWORD grey = 0x00808080;
+  EXPECT_GT(CorrectPixel(grey, MakeColorCorrection(kLessCyan)) & 0xFF,
+            CorrectPixel(grey, none) & 0xFF);
+  EXPECT_LT(CorrectPixel(grey, MakeColorCorrection(kMoreYellow)) >> 16,
+            CorrectPixel(grey, none) >> 16);
+}
+
+TEST(ColorCorrectionTest, AdjustmentsBeyondTheirRangeActAsItsEnds) {
+  constexpr LONG kLowest[4] = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
+  constexpr LONG kLowEnd[4] = {COLOR_WEIGHT_MIN, COLOR_SATURATION_MIN, COLOR_WEIGHT_MIN,
+                               COLOR_WEIGHT_MIN};
+  constexpr LONG kHighest[4] = {INT_MAX, INT_MAX, INT_MAX, INT_MAX};
+  constexpr LONG kHighEnd[4] = {COLOR_WEIGHT_MAX, COLOR_SATURATION_MAX, COLOR_WEIGHT_MAX,
+                                COLOR_WEIGHT_MAX};
+  for (DWORD in : {0x00F0F0FAu, 0x00FEFEFEu, 0x00808080u, 0x000000FFu, 0x00010101u}) {
+    EXPECT_EQ(CorrectPixel(in, MakeColorCorrection(kLowest)),
+              CorrectPixel(in, MakeColorCorrection(kLowEnd)));
+    EXPECT_EQ(CorrectPixel(in, MakeColorCorrection(kHighest)),
+              CorrectPixel(in, MakeColorCorrection(kHighEnd)));
+  }
+}
+
+TEST(ColorCorrectionTest, TheLowestWeightsKeepLightColoursLight) {
+  // Below -96 an unsigned curve sum would wrap and come out as full ink.
+  constexpr LONG kLowestInks[4] = {-1000, 0, -1000, -1000};
+  DWORD out = CorrectPixel(0x00F0F0FA, MakeColorCorrection(kLowestInks));
+  EXPECT_GT(out & 0xFF, 200u);
+  EXPECT_GT((out >> 8) & 0xFF, 200u);
+  EXPECT_GT(out >> 16, 200u);
+}
+
+}  // namespace
