@@ -21,10 +21,13 @@ bool IsGzip(std::span<const char> bytes) {
 }
 
 std::vector<char> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) throw std::runtime_error("cannot open " + path.string());
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw std::runtime_error("cannot read " + path.string());
+  const std::streamoff size = file.tellg();
+  if (size < 0) throw std::runtime_error("cannot read " + path.string());
+  std::vector<char> bytes(static_cast<std::size_t>(size));
+  file.seekg(0);
+  if (!file.read(bytes.data(), size)) throw std::runtime_error("cannot read " + path.string());
   return bytes;
 }
 
