@@ -8,8 +8,7 @@ DEVMODEW* CheckedDevMode(std::span<std::uint8_t> bytes) {
   WORD size;
   WORD driver_extra;
   std::memcpy(&size, bytes.data() + offsetof(DEVMODEW, dmSize), sizeof size);
-  std::memcpy(&driver_extra, bytes.data() + offsetof(DEVMODEW, dmDriverExtra),
-              sizeof driver_extra);
+  std::memcpy(&driver_extra, bytes.data() + offsetof(DEVMODEW, dmDriverExtra), sizeof driver_extra);
   if (size < kMinDevModeSize) return nullptr;
   if (std::size_t{size} + driver_extra > bytes.size()) return nullptr;
   return reinterpret_cast<DEVMODEW*>(bytes.data());

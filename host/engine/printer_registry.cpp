@@ -28,8 +28,8 @@ void PrinterRegistry::Clear(HANDLE printer) {
   printers_.erase(printer);
 }
 
-DWORD PrinterRegistry::Query(HANDLE printer, const WCHAR* name, DWORD* type, BYTE* data,
-                             DWORD size, DWORD* needed) const {
+DWORD PrinterRegistry::Query(HANDLE printer, const WCHAR* name, DWORD* type, BYTE* data, DWORD size,
+                             DWORD* needed) const {
   std::lock_guard lock(mutex_);
   if (needed != nullptr) *needed = 0;
   if (name == nullptr) return ERROR_INVALID_PARAMETER;

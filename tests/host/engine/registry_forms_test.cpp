@@ -82,10 +82,10 @@ TEST_F(FormsTest, BuiltInFormsFollowTheStandardPaperNumbers) {
     std::u16string name;
     LONG cx, cy;
   };
-  for (const Expected& e : {Expected{1, u"Letter", 215900, 279400},
-                            Expected{9, u"A4", 210000, 297000},
-                            Expected{20, u"Envelope #10", 104775, 241300},
-                            Expected{27, u"Envelope DL", 110000, 220000}}) {
+  for (const Expected& e :
+       {Expected{1, u"Letter", 215900, 279400}, Expected{9, u"A4", 210000, 297000},
+        Expected{20, u"Envelope #10", 104775, 241300},
+        Expected{27, u"Envelope DL", 110000, 220000}}) {
     const FORM_INFO_1& form = forms[e.number - 1];
     EXPECT_EQ(std::u16string(form.pName), e.name);
     EXPECT_EQ(form.Flags, FORM_BUILTIN);
