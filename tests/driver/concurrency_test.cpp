@@ -1,0 +1,70 @@
+// Several printers at once: each thread enables instances for its own
+// printer, prints, replaces the instance within the document and disables
+// it, while the others do the same. Built and run under ThreadSanitizer
+// too; every printer must receive exactly the job a lone thread produces.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "driver_table.h"
+#include "engine/constants.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+// Paints a coloured band across the page, as an application would.
+void Draw(const DriverTable& driver, SURFOBJ* surface, ULONG color) {
+  RECTL band = {100, 200, 700, 400};
+  BRUSHOBJ brush{};
+  brush.iSolidColor = color;
+  driver.BitBlt(surface, nullptr, nullptr, nullptr, nullptr, &band, nullptr, nullptr, &brush,
+                nullptr, ROP4_PATCOPY);
+}
+
+// One job of two pages; the second page on an instance that replaces the
+// first within the document.
+bool PrintJob(const DriverTable& driver, HostEngine& engine, HANDLE printer) {
+  auto first = std::make_unique<EngineInstance>(driver, engine, printer);
+  if (!first->ok()) return false;
+  bool ok = driver.StartDoc(first->surface(), nullptr, 1) && driver.StartPage(first->surface());
+  Draw(driver, first->surface(), 0x00336699);
+  ok = ok && driver.SendPage(first->surface());
+
+  EngineInstance second(driver, engine, printer);
+  ok = ok && second.ok() && driver.ResetPDEV(first->dhpdev(), second.dhpdev());
+  first.reset();
+  ok = ok && driver.StartDoc(second.surface(), nullptr, 1) && driver.StartPage(second.surface());
+  Draw(driver, second.surface(), 0x00000000);
+  return ok && driver.SendPage(second.surface()) && driver.EndDoc(second.surface(), 0);
+}
+
+class ConcurrencyTest : public HostEngineTest {
+ protected:
+  DriverTable driver = EnableDriver();
+};
+
+TEST_F(ConcurrencyTest, PrintersPrintTheirOwnJobsAtTheSameTime) {
+  HANDLE reference = engine.spooler().OpenPrinter();
+  ASSERT_TRUE(PrintJob(driver, engine, reference));
+  const std::vector<std::uint8_t> expected = engine.spooler().Output(reference);
+
+  constexpr int kThreads = 4;
+  std::vector<HANDLE> printers;
+  for (int i = 0; i < kThreads; ++i) printers.push_back(engine.spooler().OpenPrinter());
+  std::vector<char> printed(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; ++i) {
+    threads.emplace_back([&, i] { printed[i] = PrintJob(driver, engine, printers[i]); });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  for (int i = 0; i < kThreads; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(printed[i]);
+    EXPECT_TRUE(engine.spooler().Output(printers[i]) == expected);
+  }
+}
+
+}  // namespace
