@@ -29,7 +29,7 @@ struct READER {
 };
 
 void CopyText(CHAR* dest, std::string_view text) {
-  std::memcpy(dest, text.data(), text.size());
+  if (!text.empty()) std::memcpy(dest, text.data(), text.size());
   dest[text.size()] = '\0';
 }
 
