@@ -10,6 +10,7 @@
 
 #include "driver_table.h"
 #include "engine/constants.h"
+#include "support/byte_diff.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -63,7 +64,7 @@ TEST_F(ConcurrencyTest, PrintersPrintTheirOwnJobsAtTheSameTime) {
   for (int i = 0; i < kThreads; ++i) {
     SCOPED_TRACE(i);
     EXPECT_TRUE(printed[i]);
-    EXPECT_TRUE(engine.spooler().Output(printers[i]) == expected);
+    EXPECT_BYTES_EQ(expected, engine.spooler().Output(printers[i]));
   }
 }
 
