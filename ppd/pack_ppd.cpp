@@ -1,0 +1,261 @@
+// DoPackPpd: the walk that sizes a parse-form description and, given a
+// destination, copies it into the packed image (ppd/packed_image.h).
+#include <cstdint>
+#include <cstring>
+
+#include "ppd/packed_image.h"
+#include "ppd/records.h"
+
+namespace {
+
+constexpr ULONG_PTR kPieceAlign = 4;
+constexpr ULONG_PTR kRecordAlign = alignof(void*);
+constexpr ULONG_PTR kMaxImageSize = 0xFFFFFFFF;
+constexpr ULONG kMaxTableEntries = 0xFFFF;
+
+constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) { return (size + align - 1) & ~(align - 1); }
+
+// One pass over the description. Without a destination it only counts; with
+// one, every piece is written at the offset it was counted at.
+struct PACKER {
+  BYTE* dst;         // the image, or NULL in the sizing pass
+  PPDOBJ* ppd;       // the parse form: names are resolved against it
+  ULONG_PTR offset;  // where the next piece goes
+};
+
+template <typename T>
+void SetOffset(T** field, ULONG_PTR offset) {
+  *field = reinterpret_cast<T*>(offset);
+}
+
+// Packs the string *field points to and points the field at it.
+void PackString(PACKER* packer, CHAR** field) {
+  const CHAR* text = *field;
+  if (text == nullptr) return;
+  const ULONG_PTR size = std::strlen(text) + 1;
+  if (packer->dst != nullptr) {
+    std::memcpy(packer->dst + packer->offset, text, size);
+    SetOffset(field, packer->offset);
+  }
+  packer->offset += RoundUp(size, kPieceAlign);
+}
+
+void PackWideString(PACKER* packer, WCHAR** field) {
+  const WCHAR* text = *field;
+  if (text == nullptr) return;
+  ULONG_PTR length = 0;
+  while (text[length] != u'\0') ++length;
+  const ULONG_PTR size = (length + 1) * sizeof(WCHAR);
+  if (packer->dst != nullptr) {
+    std::memcpy(packer->dst + packer->offset, text, size);
+    SetOffset(field, packer->offset);
+  }
+  packer->offset += RoundUp(size, kPieceAlign);
+}
+
+// The position of feature `name` in uiGroups, with the group.
+UIGROUP* FindFeature(const PACKER* packer, const CHAR* name, WORD* pIndex) {
+  LISTOBJ* item = LISTOBJ_FindItemIndex(packer->ppd->uiGroups, name, pIndex);
+  return item != nullptr ? ListRecord<UIGROUP>(item) : nullptr;
+}
+
+// The position of option `name` of a found group; PPD_ANY_OPTION when the
+// entry names none, 0 when the group was not found.
+WORD FindOptionIndex(UIGROUP* group, const CHAR* name) {
+  if (group == nullptr) return 0;
+  if (name == nullptr) return PPD_ANY_OPTION;
+  WORD index;
+  LISTOBJ_FindItemIndex(group->options, name, &index);
+  return index;
+}
+
+// Starts a table of count entries at the current offset; NULL when sizing.
+PPDTABLE* BeginTable(PACKER* packer, BYTE** field, ULONG count, WORD entrySize) {
+  PPDTABLE* table = nullptr;
+  if (packer->dst != nullptr) {
+    table = reinterpret_cast<PPDTABLE*>(packer->dst + packer->offset);
+    table->count = static_cast<WORD>(count);
+    table->entrySize = entrySize;
+    SetOffset(field, packer->offset);
+  }
+  packer->offset += sizeof(PPDTABLE) + ULONG_PTR{count} * entrySize;
+  return table;
+}
+
+// The table counts in 16 bits: a list longer than that keeps its first
+// kMaxTableEntries entries.
+ULONG TableCount(const LISTOBJ* list) {
+  const ULONG count = LISTOBJ_Count(list);
+  return count < kMaxTableEntries ? count : kMaxTableEntries;
+}
+
+void PackOrderDepTable(PACKER* packer, PPDOBJ* header) {
+  const ULONG count = TableCount(packer->ppd->orderDeps);
+  PPDTABLE* table = BeginTable(packer, &header->orderDepTable, count, sizeof(ORDERDEPENTRY));
+  if (table == nullptr) return;
+  auto* entry = const_cast<ORDERDEPENTRY*>(PpdOrderDepEntries(table));
+  LISTOBJ* item = packer->ppd->orderDeps;
+  for (ULONG i = 0; i < count; ++i, ++entry, item = item->next) {
+    const ORDERDEP* dep = ListRecord<ORDERDEP>(item);
+    WORD feature;
+    UIGROUP* group = FindFeature(packer, dep->header.name, &feature);
+    const WORD option = FindOptionIndex(group, dep->optionKeyword);
+    entry->featureIndex = option == LISTOBJ_NOT_FOUND ? PPD_UNRESOLVED : feature;
+    entry->optionIndex = option;
+    entry->order = dep->order;
+    entry->section = dep->section;
+  }
+}
+
+void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
+  const ULONG count = TableCount(packer->ppd->uiConstraints);
+  PPDTABLE* table =
+      BeginTable(packer, &header->uiConstraintTable, count, sizeof(CONSTRAINTENTRY));
+  if (table == nullptr) return;
+  auto* entry = const_cast<CONSTRAINTENTRY*>(PpdConstraintEntries(table));
+  LISTOBJ* item = packer->ppd->uiConstraints;
+  for (ULONG i = 0; i < count; ++i, ++entry, item = item->next) {
+    const UICONSTRAINT* constraint = ListRecord<UICONSTRAINT>(item);
+    WORD feature1;
+    WORD feature2;
+    UIGROUP* group1 = FindFeature(packer, constraint->header.name, &feature1);
+    UIGROUP* group2 = FindFeature(packer, constraint->feature2, &feature2);
+    entry->option1 = FindOptionIndex(group1, constraint->option1);
+    entry->feature2 = feature2;
+    entry->option2 = FindOptionIndex(group2, constraint->option2);
+    const bool unresolved = feature1 == LISTOBJ_NOT_FOUND || feature2 == LISTOBJ_NOT_FOUND ||
+                            entry->option1 == LISTOBJ_NOT_FOUND ||
+                            entry->option2 == LISTOBJ_NOT_FOUND;
+    entry->feature1 = unresolved ? PPD_UNRESOLVED : feature1;
+  }
+}
+
+// Copies one list record (size bytes) to the current offset, links it in
+// through *pLink and packs its name behind it. Returns the record whose
+// fields are packed next: the copy, or the parse-form item when sizing.
+LISTOBJ* PackListRecord(PACKER* packer, LISTOBJ* item, ULONG size, LISTOBJ*** pLink) {
+  packer->offset = RoundUp(packer->offset, kRecordAlign);
+  LISTOBJ* record = item;
+  if (packer->dst != nullptr) {
+    record = reinterpret_cast<LISTOBJ*>(packer->dst + packer->offset);
+    std::memcpy(record, item, size);
+    record->next = nullptr;
+    SetOffset(*pLink, packer->offset);
+    *pLink = &record->next;
+  }
+  packer->offset += RoundUp(size, kPieceAlign);
+  PackString(packer, &record->name);
+  return record;
+}
+
+// The C library's atol on the platform: leading white space, one sign, then
+// decimal digits; the value saturates at the limits of a 32-bit LONG.
+LONG LeadingNumber(const CHAR* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  std::int64_t value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > 0x80000000LL) value = 0x80000000LL;
+  }
+  if (negative) return static_cast<LONG>(-value);
+  return value > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<LONG>(value);
+}
+
+// The packed default of a group (parse form): the default option's position,
+// or for the Resolution group its default in dots per inch.
+ULONG_PTR PackedDefault(const UIGROUP* group) {
+  if (group->kind == UIGRP_RESOLUTION) {
+    const CHAR* keyword = group->defaultOption;
+    if (keyword == nullptr && group->options != nullptr) keyword = group->options->name;
+    if (keyword == nullptr) return PPD_DEFAULT_RESOLUTION;
+    const LONG dpi = LeadingNumber(keyword);
+    return dpi > 0 ? static_cast<ULONG_PTR>(dpi) : PPD_DEFAULT_RESOLUTION;
+  }
+  if (group->defaultOption == nullptr) return 0;
+  WORD index;
+  return LISTOBJ_FindItemIndex(group->options, group->defaultOption, &index) != nullptr ? index : 0;
+}
+
+// A paper size made consistent: no paper with only one dimension, an
+// imageable area within the paper and not empty (else the whole sheet).
+// Compared as unsigned values, so a negative edge counts as very large.
+void NormaliseMediaOption(MEDIAOPTION* media) {
+  if (media->paperWidth == 0 || media->paperHeight == 0) {
+    media->paperWidth = 0;
+    media->paperHeight = 0;
+  }
+  PSRECT& area = media->imageableArea;
+  const auto AsUnsigned = [](LONG value) { return static_cast<ULONG>(value); };
+  if (AsUnsigned(area.right) > AsUnsigned(media->paperWidth)) area.right = media->paperWidth;
+  if (AsUnsigned(area.top) > AsUnsigned(media->paperHeight)) area.top = media->paperHeight;
+  if (AsUnsigned(area.left) >= AsUnsigned(area.right) ||
+      AsUnsigned(area.bottom) >= AsUnsigned(area.top)) {
+    area = PSRECT{0, 0, media->paperWidth, media->paperHeight};
+  }
+}
+
+void PackOptionFields(PACKER* packer, UIOPTION* option, WORD kind) {
+  PackString(packer, &option->translation);
+  PackString(packer, &option->invocation);
+  if (kind == UIGRP_PAGESIZE) {
+    auto* media = ListRecord<MEDIAOPTION>(&option->header);
+    if (packer->dst == nullptr) NormaliseMediaOption(media);
+    PackString(packer, &media->pageRegionCode);
+  } else if (kind == UIGRP_RESOLUTION) {
+    auto* resolution = ListRecord<RESOPTION>(&option->header);
+    PackString(packer, &resolution->jclResolutionCode);
+    PackString(packer, &resolution->setResolutionCode);
+  }
+}
+
+void PackGroupFields(PACKER* packer, UIGROUP* group) {
+  PackString(packer, &group->translation);
+  if (packer->dst != nullptr) group->defaultIndex = PackedDefault(group);
+  LISTOBJ** link = &group->options;
+  for (LISTOBJ* item = group->options; item != nullptr; item = item->next) {
+    LISTOBJ* record = PackListRecord(packer, item, group->optionSize, &link);
+    PackOptionFields(packer, ListRecord<UIOPTION>(record), group->kind);
+  }
+}
+
+void PackGroups(PACKER* packer, PPDOBJ* header) {
+  LISTOBJ** link = &header->uiGroups;
+  for (LISTOBJ* item = packer->ppd->uiGroups; item != nullptr; item = item->next) {
+    LISTOBJ* record = PackListRecord(packer, item, sizeof(UIGROUP), &link);
+    PackGroupFields(packer, ListRecord<UIGROUP>(record));
+  }
+}
+
+void PackDeviceFonts(PACKER* packer, PPDOBJ* header) {
+  LISTOBJ** link = &header->deviceFonts;
+  for (LISTOBJ* item = packer->ppd->deviceFonts; item != nullptr; item = item->next) {
+    LISTOBJ* record = PackListRecord(packer, item, sizeof(DEVFONT), &link);
+    PackString(packer, &ListRecord<DEVFONT>(record)->translation);
+  }
+}
+
+}  // namespace
+
+ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd) {
+  PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE};
+  PPDOBJ* header = ppd;
+  if (dst != nullptr) {
+    std::memcpy(dst, ppd, PPDOBJ_HEADER_SIZE);
+    header = reinterpret_cast<PPDOBJ*>(dst);
+  }
+  PackWideString(&packer, &header->fileName);
+  PackString(&packer, &header->nickName);
+  PackString(&packer, &header->password);
+  PackString(&packer, &header->exitServer);
+  PackString(&packer, &header->customPageCode);
+  PackString(&packer, &header->jclBegin);
+  PackString(&packer, &header->jclToPs);
+  PackString(&packer, &header->jclEnd);
+  PackOrderDepTable(&packer, header);
+  PackConstraintTable(&packer, header);
+  PackGroups(&packer, header);
+  PackDeviceFonts(&packer, header);
+  return packer.offset <= kMaxImageSize ? static_cast<ULONG>(packer.offset) : 0;
+}
