@@ -4,12 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "host/cardprint/errors.h"
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::string_view what) {
+namespace {
+
+std::vector<std::uint8_t> ReadFile(const std::string& path, std::string_view what,
+                                   std::size_t limit) {
   auto fail = [&](int error) {
     return Failure(std::string(what) + " " + path + " cannot be read: " + ReasonOf(error) +
                    ".");
@@ -22,10 +27,12 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::string_vie
     throw fail(EISDIR);
   }
   std::vector<std::uint8_t> bytes;
-  if (S_ISREG(status.st_mode)) bytes.reserve(static_cast<std::size_t>(status.st_size));
+  if (S_ISREG(status.st_mode)) {
+    bytes.reserve(std::min(limit, static_cast<std::size_t>(status.st_size)));
+  }
   std::uint8_t chunk[65536];
-  while (true) {
-    ssize_t count = read(fd, chunk, sizeof chunk);
+  while (bytes.size() < limit) {
+    ssize_t count = read(fd, chunk, std::min(sizeof chunk, limit - bytes.size()));
     if (count < 0) {
       if (errno == EINTR) continue;
       int error = errno;
@@ -37,4 +44,15 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::string_vie
   }
   close(fd);
   return bytes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::string_view what) {
+  return ReadFile(path, what, SIZE_MAX);
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::string_view what,
+                                        std::size_t count) {
+  return ReadFile(path, what, count);
 }

@@ -115,13 +115,17 @@ void OutputFile::WriteOut(const std::uint8_t* bytes, std::size_t count) {
   }
 }
 
-void OutputFile::Commit() {
+void OutputFile::Close() {
   Flush();
   if (owns_fd_) {
     if (close(fd_) != 0 && error_ == 0) error_ = errno;
     fd_ = -1;
     owns_fd_ = false;
   }
+}
+
+void OutputFile::Commit() {
+  Close();
   if (error_ == 0 && !temporary_.empty() && rename(temporary_.c_str(), path_.c_str()) != 0) {
     error_ = errno;
   }

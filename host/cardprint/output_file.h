@@ -26,6 +26,10 @@ class OutputFile {
   bool Write(std::span<const std::uint8_t> bytes);
   bool Failed() const { return error_ != 0; }
 
+  // Flushes and closes the file without putting it in place yet; a failure
+  // is kept for Commit.
+  void Close();
+
   // Flushes and closes the file and puts it in place. Throws Failure naming
   // the path and the reason when any write, the close or the rename failed;
   // nothing is left at the path then (a device or pipe keeps what it took).

@@ -1,0 +1,54 @@
+// The driver as the graphics engine sees it: DrvEnableDriver is the only
+// function called by name; every other entry point is taken from the table it
+// returns, by the engine's function index, and called through the platform's
+// entry-point types.
+#pragma once
+
+#include "engine/records.h"
+#include "engine/types.h"
+
+using PFN_DrvEnablePDEV = DHPDEV (*)(DEVMODEW*, LPWSTR, ULONG, HSURF*, ULONG, ULONG*, ULONG,
+                                     DEVINFO*, HDEV, LPWSTR, HANDLE);
+using PFN_DrvCompletePDEV = void (*)(DHPDEV, HDEV);
+using PFN_DrvResetPDEV = BOOL (*)(DHPDEV, DHPDEV);
+using PFN_DrvDisablePDEV = void (*)(DHPDEV);
+using PFN_DrvEnableSurface = HSURF (*)(DHPDEV);
+using PFN_DrvDisableSurface = void (*)(DHPDEV);
+using PFN_DrvBitBlt = BOOL (*)(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, POINTL*,
+                               POINTL*, BRUSHOBJ*, POINTL*, ROP4);
+using PFN_DrvStretchBlt = BOOL (*)(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*,
+                                   COLORADJUSTMENT*, POINTL*, RECTL*, RECTL*, POINTL*, ULONG);
+using PFN_DrvSendPage = BOOL (*)(SURFOBJ*);
+using PFN_DrvStartPage = BOOL (*)(SURFOBJ*);
+using PFN_DrvStartDoc = BOOL (*)(SURFOBJ*, LPWSTR, DWORD);
+using PFN_DrvEscape = ULONG (*)(SURFOBJ*, ULONG, ULONG, PVOID, ULONG, PVOID);
+using PFN_DrvEndDoc = BOOL (*)(SURFOBJ*, FLONG);
+
+struct DriverTable {
+  PFN_DrvEnablePDEV EnablePDEV = nullptr;
+  PFN_DrvCompletePDEV CompletePDEV = nullptr;
+  PFN_DrvResetPDEV ResetPDEV = nullptr;
+  PFN_DrvDisablePDEV DisablePDEV = nullptr;
+  PFN_DrvEnableSurface EnableSurface = nullptr;
+  PFN_DrvDisableSurface DisableSurface = nullptr;
+  PFN_DrvBitBlt BitBlt = nullptr;
+  PFN_DrvStretchBlt StretchBlt = nullptr;
+  PFN_DrvSendPage SendPage = nullptr;
+  PFN_DrvStartPage StartPage = nullptr;
+  PFN_DrvStartDoc StartDoc = nullptr;
+  PFN_DrvEscape Escape = nullptr;
+  PFN_DrvEndDoc EndDoc = nullptr;
+};
+
+// Enables the driver as an engine of the current version would, with a whole
+// DRVENABLEDATA, and takes every entry point from its table. Call once per
+// installed host engine (the driver makes its description lock there). A
+// refusal or a missing entry point is a Failure.
+DriverTable EnableDriver();
+
+// The driver's private escapes: the magnetic track texts (UTF-16 with their
+// terminator) and the encoding mode (one byte, "Q", "R" or "W").
+inline constexpr ULONG kSetMagTrack1 = 4156;
+inline constexpr ULONG kSetMagTrack2 = 4157;
+inline constexpr ULONG kSetMagTrack3 = 4158;
+inline constexpr ULONG kSetMagMode = 4159;
