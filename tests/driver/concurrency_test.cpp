@@ -4,6 +4,7 @@
 // too; every printer must receive exactly the job a lone thread produces.
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -52,12 +53,22 @@ TEST_F(ConcurrencyTest, PrintersPrintTheirOwnJobsAtTheSameTime) {
   const std::vector<std::uint8_t> expected = engine.spooler().Output(reference);
 
   constexpr int kThreads = 4;
+  constexpr int kInstancesBeforeTheJob = 20;
   std::vector<HANDLE> printers;
   for (int i = 0; i < kThreads; ++i) printers.push_back(engine.spooler().OpenPrinter());
   std::vector<char> printed(kThreads, 0);
+  std::latch start(kThreads);
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([&, i] { printed[i] = PrintJob(driver, engine, printers[i]); });
+    threads.emplace_back([&, i] {
+      start.arrive_and_wait();
+      // Instances come and go while the other printers build theirs.
+      bool ok = true;
+      for (int k = 0; k < kInstancesBeforeTheJob; ++k) {
+        ok = ok && EngineInstance(driver, engine, printers[i]).ok();
+      }
+      printed[i] = ok && PrintJob(driver, engine, printers[i]);
+    });
   }
   for (std::thread& thread : threads) thread.join();
 
