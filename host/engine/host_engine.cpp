@@ -45,10 +45,16 @@ void HostEngine::FailPaletteCreation(bool fail) {
   fail_palette_creation_ = fail;
 }
 
+void HostEngine::FailSemaphoreCreation(bool fail) {
+  std::lock_guard lock(handles_mutex_);
+  fail_semaphore_creation_ = fail;
+}
+
 // Semaphores: the engine's semaphores may be acquired again by the thread
 // that holds them.
 HSEMAPHORE HostEngine::EngCreateSemaphore() {
   std::lock_guard lock(handles_mutex_);
+  if (fail_semaphore_creation_) return nullptr;
   auto handle = reinterpret_cast<HSEMAPHORE>(next_handle_ += 0x10);
   semaphores_.emplace(handle, std::make_unique<std::recursive_mutex>());
   return handle;

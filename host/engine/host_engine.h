@@ -49,10 +49,11 @@ class HostEngine : public EngineHost {
   std::size_t OpenModules() const;
   std::size_t OpenPalettes() const;
 
-  // Makes every later EngLoadModule, or every later EngCreatePalette, fail
-  // (a null handle) until called again with false.
+  // Makes every later EngLoadModule, EngCreatePalette or EngCreateSemaphore
+  // fail (a null handle) until called again with false.
   void FailModuleLoads(bool fail);
   void FailPaletteCreation(bool fail);
+  void FailSemaphoreCreation(bool fail);
 
   HSEMAPHORE EngCreateSemaphore() override;
   void EngAcquireSemaphore(HSEMAPHORE hsem) override;
@@ -114,6 +115,7 @@ class HostEngine : public EngineHost {
   std::set<HANDLE> palettes_;
   bool fail_module_loads_ = false;
   bool fail_palette_creation_ = false;
+  bool fail_semaphore_creation_ = false;
   std::uintptr_t next_handle_ = 0x1000;
 };
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -343,6 +344,45 @@ TEST_F(InstanceTest, NoModuleOrNoPaletteGivesNoInstance) {
   engine.FailPaletteCreation(false);
   EXPECT_EQ(engine.OpenModules(), 0u);
   EXPECT_EQ(engine.OpenPalettes(), 0u);
+}
+
+TEST_F(InstanceTest, WithoutTheDescriptionLockNoInstanceIsMade) {
+  GDIINFO gdi;
+  DEVINFO devinfo;
+  engine.FailSemaphoreCreation(true);
+  EnableDriver();  // still enables, without a lock
+  engine.FailSemaphoreCreation(false);
+  EXPECT_EQ(Enable(nullptr, sizeof gdi, &gdi, sizeof devinfo, &devinfo), nullptr);
+  EXPECT_EQ(engine.OpenModules(), 0u);
+
+  EnableDriver();
+  DHPDEV dhpdev = Enable(nullptr, sizeof gdi, &gdi, sizeof devinfo, &devinfo);
+  EXPECT_NE(dhpdev, nullptr);
+  driver.DisablePDEV(dhpdev);
+}
+
+TEST_F(InstanceTest, OldDeviceModeWithoutPrivatePartIsMerged) {
+  // 188 public bytes and nothing behind them: exactly what the engine got.
+  std::vector<std::uint64_t> words(188 / 8 + 1, 0);
+  std::span<std::uint8_t> bytes(reinterpret_cast<std::uint8_t*>(words.data()), 188);
+  CARDDEVMODE dm = ApplicationDevMode();
+  dm.dmPublic.dmSize = 188;
+  dm.dmPublic.dmSpecVersion = 0x320;
+  dm.dmPublic.dmDriverExtra = 0;
+  dm.dmPublic.dmFields = DM_ORIENTATION | DM_COPIES;
+  dm.dmPublic.dmOrientation = DMORIENT_PORTRAIT;
+  dm.dmPublic.dmCopies = 4;
+  std::memcpy(bytes.data(), &dm.dmPublic, bytes.size());
+
+  EngineInstance instance(driver, engine, printer, bytes);
+  ASSERT_TRUE(instance.ok());
+  const PDEV* pdev = Pdev(instance);
+  EXPECT_EQ(pdev->dm.dmPublic.dmOrientation, DMORIENT_PORTRAIT);
+  EXPECT_EQ(pdev->cCopies, 4u);
+  EXPECT_EQ(pdev->CurForm.bLandscape, 0u);
+  PRIVATEDEVMODE priv = DefPrivateDevMode;
+  priv.wOptions = 1;
+  EXPECT_EQ(Bytes(&pdev->dm.dmPrivate, sizeof priv), Bytes(&priv, sizeof priv));
 }
 
 }  // namespace
