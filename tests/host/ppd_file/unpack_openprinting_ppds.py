@@ -17,6 +17,7 @@ stamp file OUTPUT_DIR/unpacked-from, written last, names the program (path,
 size, time) on its first line and the number of files on its second.
 """
 import base64
+import gzip
 import json
 import lzma
 import os
@@ -29,7 +30,9 @@ STAMP = "unpacked-from"
 
 def program_identity(program):
     info = os.stat(program)
-    return f"{program} {info.st_size} {int(info.st_mtime)}\n"
+    # "gzip" names the way the files are written, so that a folder written
+    # another way is written again.
+    return f"{program} {info.st_size} {int(info.st_mtime)} gzip\n"
 
 
 def read_index(program):
@@ -67,10 +70,10 @@ def unpack(program, output_dir):
                 data = b""
             pending += decompressor.decompress(data, 1 << 24)
         start = offset - position
-        target = os.path.join(output_dir, path)
+        target = os.path.join(output_dir, path + ".gz")
         os.makedirs(os.path.dirname(target), exist_ok=True)
         with open(target, "wb") as f:
-            f.write(pending[start:start + length])
+            f.write(gzip.compress(pending[start:start + length], compresslevel=1, mtime=0))
         del pending[:start + length]
         position = offset + length
     return len(entries)
