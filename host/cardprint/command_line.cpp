@@ -14,6 +14,11 @@ const Option* FindOption(std::span<const Option> options, std::string_view name)
   return nullptr;
 }
 
+std::string CountMessage(std::string_view text, std::string_view what, std::size_t count) {
+  return "the " + std::string(what) + " \"" + std::string(text) + "\" must be " +
+         std::to_string(count) + " numbers separated by commas.";
+}
+
 }  // namespace
 
 ParsedArguments ParseArguments(std::string_view command, std::span<const std::string> args,
@@ -91,17 +96,11 @@ std::vector<long> ParseIntegerList(std::string_view text, std::string_view what,
     std::size_t comma = text.find(',', start);
     std::string_view item = text.substr(start, comma == std::string_view::npos ? text.npos
                                                                                 : comma - start);
-    if (values.size() == count) {
-      throw Failure("the " + std::string(what) + " \"" + std::string(text) + "\" has more than " +
-                    std::to_string(count) + " numbers.");
-    }
+    if (values.size() == count) throw Failure(CountMessage(text, what, count));
     values.push_back(ParseInteger(item, what, min, max));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
-  if (values.size() != count) {
-    throw Failure("the " + std::string(what) + " \"" + std::string(text) + "\" needs " +
-                  std::to_string(count) + " numbers separated by commas.");
-  }
+  if (values.size() != count) throw Failure(CountMessage(text, what, count));
   return values;
 }

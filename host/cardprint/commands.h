@@ -21,3 +21,5 @@ int RunPrint(CommandArguments args, Console& console);
 int RunReplay(CommandArguments args, Console& console);
 // cardprint inspect JOB: the job decoded, listed and checked.
 int RunInspect(CommandArguments args, Console& console);
+// cardprint ppd dump [FILE] [--json]: the packed printer description.
+int RunPpd(CommandArguments args, Console& console);
