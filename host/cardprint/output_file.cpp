@@ -67,8 +67,10 @@ OutputFile::OutputFile(std::string path, int stdout_fd) : path_(std::move(path))
   }
   std::filesystem::path target(path_);
   std::filesystem::path folder = target.parent_path();
-  std::string pattern =
-      (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string leaf = ".";
+  leaf += target.filename().string();
+  leaf += ".XXXXXX";
+  std::string pattern = (folder / leaf).string();
   fd_ = mkostemp(pattern.data(), O_CLOEXEC);
   if (fd_ < 0) throw Failure("cannot create " + path_ + ": " + ReasonOf(errno) + ".");
   owns_fd_ = true;
