@@ -21,8 +21,6 @@ class JobStream {
   // is committed.
   void Finish();
 
-  const JobReader& reader() const { return reader_; }
-
  private:
   EngineSession& session_;
   OutputFile& output_;

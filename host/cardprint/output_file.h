@@ -35,8 +35,6 @@ class OutputFile {
   // nothing is left at the path then (a device or pipe keeps what it took).
   void Commit();
 
-  const std::string& path() const { return path_; }
-
  private:
   void Flush();
   void WriteOut(const std::uint8_t* bytes, std::size_t count);
