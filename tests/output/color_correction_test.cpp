@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
+#include <vector>
 
 #include "driver/pdev.h"
+#include "output/color_lanes.h"
 
 namespace {
 
@@ -105,6 +108,97 @@ TEST(ColorCorrectionTest, TheLowestWeightsKeepLightColoursLight) {
   EXPECT_GT(out & 0xFF, 200u);
   EXPECT_GT((out >> 8) & 0xFF, 200u);
   EXPECT_GT(out >> 16, 200u);
+}
+
+// ---- The kernels that correct runs of pixels side by side ----
+
+struct Kernel {
+  const char* name;
+  PFN_CORRECTRUN pfn;
+};
+
+// The kernels this processor can run.
+std::vector<Kernel> Kernels() {
+  std::vector<Kernel> kernels{{"4 lanes", CorrectLanes4}};
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) kernels.push_back({"8 lanes", CorrectLanes8});
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
+    kernels.push_back({"16 lanes", CorrectLanes16});
+  }
+#endif
+  return kernels;
+}
+
+// Every kernel against the step-by-step correction on the colours from
+// first, every stride-th, each with mark byte 0xA5 on top.
+void ExpectKernelsMatch(const LONG (&alColor)[4], DWORD stride) {
+  COLORCORRECTION cc = MakeColorCorrection(alColor);
+  std::vector<DWORD> colors;
+  for (DWORD color = 0; color <= 0xFFFFFF; color += stride) colors.push_back(color | 0xA5000000);
+  std::vector<DWORD> expected(colors.size());
+  for (std::size_t i = 0; i < colors.size(); ++i) expected[i] = CorrectPixel(colors[i], cc);
+  for (const Kernel& kernel : Kernels()) {
+    std::vector<DWORD> actual = colors;
+    kernel.pfn(actual.data(), static_cast<ULONG>(actual.size()), cc);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+      if (actual[i] == expected[i]) continue;
+      if (++wrong <= 3) {
+        ADD_FAILURE() << kernel.name << ": 0x" << std::hex << colors[i] << " gives 0x" << actual[i]
+                      << ", step by step 0x" << expected[i];
+      }
+    }
+    EXPECT_EQ(wrong, 0u) << kernel.name;
+  }
+}
+
+// Every fifth colour of the default settings, every 61st of the others (the
+// benchmark checks every colour of the default settings in the optimised
+// build).
+TEST(CorrectionKernelTest, MatchesTheStepByStepCorrectionWithDefaults) {
+  ExpectKernelsMatch(kNoAdjustment, 5);
+}
+
+struct KernelCase {
+  const char* name;
+  LONG alColor[4];
+};
+
+const KernelCase kKernelCases[] = {
+    {"LowestWeights", {COLOR_WEIGHT_MIN, 0, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MIN}},
+    {"HighestWeights", {COLOR_WEIGHT_MAX, 0, COLOR_WEIGHT_MAX, COLOR_WEIGHT_MAX}},
+    {"Grey", {0, -50, 0, 0}},
+    {"LessSaturation", {0, -17, 0, 0}},
+    {"MoreSaturation", {10, 23, -30, 40}},
+    {"DoubleSaturation", {0, 50, 0, 0}},
+};
+
+class CorrectionKernelCaseTest : public ::testing::TestWithParam<KernelCase> {};
+
+TEST_P(CorrectionKernelCaseTest, MatchesTheStepByStepCorrection) {
+  ExpectKernelsMatch(GetParam().alColor, 61);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CorrectionKernelCaseTest, ::testing::ValuesIn(kKernelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CorrectionKernelTest, RunsOfAnyLengthAreCorrectedWhole) {
+  COLORCORRECTION cc = MakeColorCorrection(kNoAdjustment);
+  // Nearly pure primaries take the step-by-step path inside the kernel.
+  std::vector<DWORD> colors;
+  for (DWORD i = 0; i < 700; ++i)
+    colors.push_back(i % 3 == 0 ? 0x00FF0000 : 0x00123456 + i * 0x010203);
+  for (const Kernel& kernel : Kernels()) {
+    for (ULONG length : {1u, 3u, 15u, 16u, 17u, 255u, 256u, 257u, 700u}) {
+      std::vector<DWORD> run(colors.begin(), colors.begin() + length);
+      kernel.pfn(run.data(), length, cc);
+      for (ULONG i = 0; i < length; ++i) {
+        ASSERT_EQ(run[i], CorrectPixel(colors[i], cc))
+            << kernel.name << " length " << length << " at " << i;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "engine/constants.h"
 #include "engine/services.h"
 #include "lib/pool_tags.h"
+#include "output/color_correction.h"
 #include "output/document_control.h"
 #include "output/escapes.h"
 #include "support/byte_diff.h"
@@ -317,6 +318,66 @@ TEST_F(PageTest, APrintAreaInsideTheFrameIsWalkedFromItsOrigin) {
   EXPECT_EQ(data[29], 0xFF - 0x33);
   EXPECT_EQ(data[1], 0x00);
 }
+
+// Noise over the whole surface, with pure black and white mixed in, sent
+// through a print area that leaves parts of tiles at every edge: the panels
+// must equal a dot-by-dot walk with the step-by-step correction.
+struct WalkCase {
+  const char* name;
+  bool landscape;
+  PRINTAREA area;
+};
+
+const WalkCase kWalkCases[] = {
+    {"Landscape", true, {5, 7, 611, 999}},
+    {"Portrait", false, {3, 9, 650, 1001}},
+    {"LandscapeFullFrame", true, {0, 0, 656, 1024}},
+};
+
+class WalkTest : public CardJobTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(WalkTest, PanelsMatchADotByDotWalk) {
+  const WalkCase& c = GetParam();
+  card.emplace(engine, c.landscape);
+  card->EnableSurface();
+  card->priv().rcPrint = c.area;
+  card->priv().alColor[0] = 7;
+  auto* bits = static_cast<std::uint32_t*>(card->pdev()->pvBits);
+  std::uint32_t seed = 99;
+  for (std::size_t i = 0; i < CB_SURFACE_BITS / 4; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::uint32_t pick = seed >> 24;
+    bits[i] = pick < 8 ? 0 : pick < 16 ? 0x00FFFFFF : (seed >> 4) & 0x00FFFFFF;
+  }
+  std::vector<std::uint32_t> image(bits, bits + CB_SURFACE_BITS / 4);
+  COLORCORRECTION cc = MakeColorCorrection(card->priv().alColor);
+  ASSERT_TRUE(DrvSendPage(card->pso()));
+
+  const PRINTAREA& a = c.area;
+  ByteVector expected[4];
+  for (ByteVector& panel : expected) panel.resize(std::size_t{a.cx} * a.cy);
+  for (std::size_t i = 0; i < a.cy; ++i) {
+    for (std::size_t j = 0; j < a.cx; ++j) {
+      std::size_t word = c.landscape ? (a.x + j) * 1024 + a.y + i : (a.y + i) * 656 + a.x + j;
+      std::uint32_t pixel = CorrectPixel(image[word], cc);
+      pixel = (pixel & 0xFFFFFF) == 0 ? 0x00FFFFFF : pixel | 0xFF000000;
+      std::size_t dot = i * a.cx + j;
+      expected[0][dot] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+      expected[1][dot] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+      expected[2][dot] = static_cast<BYTE>(255 - (pixel & 0xFF));
+      expected[3][dot] = static_cast<BYTE>(255 - (pixel >> 24));
+    }
+  }
+  std::vector<ByteVector> writes = card->Writes();
+  const char panels[] = {'Y', 'M', 'C', 'K'};
+  for (int p = 0; p < 4; ++p) {
+    SCOPED_TRACE(panels[p]);
+    EXPECT_BYTES_EQ(expected[p], PanelData(writes, panels[p]));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WalkTest, ::testing::ValuesIn(kWalkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Which panels, and the black panel's rules ----
 
