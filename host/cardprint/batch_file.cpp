@@ -86,7 +86,8 @@ std::vector<BatchCard> ReadBatchFile(const std::string& path) {
     card.line = row.line;
     std::filesystem::path image(row.fields[0]);
     card.image = image.is_absolute() ? image.string() : (folder / image).string();
-    for (std::size_t t = 0; t < 3 && t + 1 < row.fields.size(); ++t) card.tracks[t] = row.fields[t + 1];
+    for (std::size_t t = 0; t < 3 && t + 1 < row.fields.size(); ++t)
+      card.tracks[t] = row.fields[t + 1];
     if (row.fields.size() == 5 && !row.fields[4].empty()) {
       try {
         card.copies = ParseInteger(row.fields[4], "copy count", 1, 999);

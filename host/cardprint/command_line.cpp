@@ -88,14 +88,14 @@ long ParseInteger(std::string_view text, std::string_view what, long min, long m
   return value;
 }
 
-std::vector<long> ParseIntegerList(std::string_view text, std::string_view what,
-                                   std::size_t count, long min, long max) {
+std::vector<long> ParseIntegerList(std::string_view text, std::string_view what, std::size_t count,
+                                   long min, long max) {
   std::vector<long> values;
   std::size_t start = 0;
   while (true) {
     std::size_t comma = text.find(',', start);
-    std::string_view item = text.substr(start, comma == std::string_view::npos ? text.npos
-                                                                                : comma - start);
+    std::string_view item =
+        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
     if (values.size() == count) throw Failure(CountMessage(text, what, count));
     values.push_back(ParseInteger(item, what, min, max));
     if (comma == std::string_view::npos) break;

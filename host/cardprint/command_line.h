@@ -9,7 +9,7 @@
 #include <vector>
 
 struct Option {
-  std::string_view name;  // "--copies", or a short form such as "-o"
+  std::string_view name;   // "--copies", or a short form such as "-o"
   std::string_view alias;  // another name for the same option, or empty
   bool takes_value;
   std::function<void(const std::string& value)> apply;
@@ -32,5 +32,5 @@ ParsedArguments ParseArguments(std::string_view command, std::span<const std::st
 long ParseInteger(std::string_view text, std::string_view what, long min, long max);
 
 // Exactly count integers separated by commas, each within [min, max].
-std::vector<long> ParseIntegerList(std::string_view text, std::string_view what,
-                                   std::size_t count, long min, long max);
+std::vector<long> ParseIntegerList(std::string_view text, std::string_view what, std::size_t count,
+                                   long min, long max);

@@ -21,10 +21,18 @@ constexpr std::size_t kPrivate = offsetof(CARDDEVMODE, dmPrivate);
   FieldLayout { #field, offsetof(COLORADJUSTMENT, field), FieldKind::kind }
 
 constexpr std::array kColorAdjustment{
-    ADJUST(caSize, kWord),          ADJUST(caFlags, kWord),          ADJUST(caIlluminantIndex, kWord),
-    ADJUST(caRedGamma, kWord),      ADJUST(caGreenGamma, kWord),     ADJUST(caBlueGamma, kWord),
-    ADJUST(caReferenceBlack, kWord), ADJUST(caReferenceWhite, kWord), ADJUST(caContrast, kShort),
-    ADJUST(caBrightness, kShort),   ADJUST(caColorfulness, kShort),  ADJUST(caRedGreenTint, kShort),
+    ADJUST(caSize, kWord),
+    ADJUST(caFlags, kWord),
+    ADJUST(caIlluminantIndex, kWord),
+    ADJUST(caRedGamma, kWord),
+    ADJUST(caGreenGamma, kWord),
+    ADJUST(caBlueGamma, kWord),
+    ADJUST(caReferenceBlack, kWord),
+    ADJUST(caReferenceWhite, kWord),
+    ADJUST(caContrast, kShort),
+    ADJUST(caBrightness, kShort),
+    ADJUST(caColorfulness, kShort),
+    ADJUST(caRedGreenTint, kShort),
 };
 
 constexpr std::array kDevModeFields{
@@ -87,7 +95,7 @@ constexpr std::array kDevModeFields{
 };
 
 constexpr std::array kPrinterPropsFields{
-    PROPS(wVersion, kWord),      PROPS(wSize, kWord),        PROPS(dwPropFlags, kDword),
+    PROPS(wVersion, kWord),      PROPS(wSize, kWord),         PROPS(dwPropFlags, kDword),
     PROPS(dwFreeMem, kDword),    PROPS(dwJobTimeout, kDword), PROPS(dwWaitTimeout, kDword),
     PROPS(wChecksum, kWord),     PROPS(wOptions, kWord),      PROPS(aOptions, kByte, 92),
     PROPS(dwMagEncoder, kDword),

@@ -14,7 +14,8 @@ std::string LastError() { return "error " + std::to_string(EngGetLastError()); }
 
 }  // namespace
 
-EngineSession::EngineSession() : printer_(engine_.spooler().OpenPrinter()), driver_(EnableDriver()) {}
+EngineSession::EngineSession()
+    : printer_(engine_.spooler().OpenPrinter()), driver_(EnableDriver()) {}
 
 EngineSession::~EngineSession() { engine_.spooler().ClosePrinter(printer_); }
 
@@ -116,10 +117,9 @@ void DeviceContext::Release() {
 ULONG DeviceContext::Escape(ULONG escape, std::span<const std::uint8_t> input,
                             std::span<std::uint8_t> output) {
   std::vector<std::uint8_t> in(input.begin(), input.end());
-  return session_.driver().Escape(surface_, escape, static_cast<ULONG>(in.size()),
-                                  in.empty() ? nullptr : in.data(),
-                                  static_cast<ULONG>(output.size()),
-                                  output.empty() ? nullptr : output.data());
+  return session_.driver().Escape(
+      surface_, escape, static_cast<ULONG>(in.size()), in.empty() ? nullptr : in.data(),
+      static_cast<ULONG>(output.size()), output.empty() ? nullptr : output.data());
 }
 
 void DeviceContext::StartDocument() {

@@ -67,8 +67,8 @@ class SourceBitmap {
 // hooks; each returns the hook's result.
 // A solid fill of target (device coordinates, right and bottom exclusive):
 // DrvBitBlt with a solid brush.
-BOOL FillRectangle(const DriverTable& driver, SURFOBJ* surface, RECTL target,
-                   std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+BOOL FillRectangle(const DriverTable& driver, SURFOBJ* surface, RECTL target, std::uint8_t red,
+                   std::uint8_t green, std::uint8_t blue);
 // The whole picture copied 1:1 with its top-left corner at `at`: DrvBitBlt
 // SRCCOPY.
 BOOL CopyPicture(const DriverTable& driver, SURFOBJ* surface, const SourceBitmap& picture,

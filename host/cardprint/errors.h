@@ -24,6 +24,7 @@ class Failure : public std::runtime_error {
 // such file or directory").
 inline std::string ReasonOf(int error) {
   std::string reason = std::strerror(error);
-  if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z') reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
+  if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z')
+    reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
   return reason;
 }

@@ -16,8 +16,7 @@ namespace {
 std::vector<std::uint8_t> ReadFile(const std::string& path, std::string_view what,
                                    std::size_t limit) {
   auto fail = [&](int error) {
-    return Failure(std::string(what) + " " + path + " cannot be read: " + ReasonOf(error) +
-                   ".");
+    return Failure(std::string(what) + " " + path + " cannot be read: " + ReasonOf(error) + ".");
   };
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw fail(errno);

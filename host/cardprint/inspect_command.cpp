@@ -120,7 +120,8 @@ int RunInspect(CommandArguments args, Console& console) {
     return kExitSuccess;
   }
   if (parsed.operands.size() != 1) {
-    throw UsageError("cardprint inspect needs exactly one job file (see cardprint inspect --help).");
+    throw UsageError(
+        "cardprint inspect needs exactly one job file (see cardprint inspect --help).");
   }
   const std::string& job = parsed.operands[0];
   if (!picture_folder.empty()) {
@@ -133,9 +134,8 @@ int RunInspect(CommandArguments args, Console& console) {
   }
 
   JobListing listing(console.out, json ? JobListing::Format::kJson : JobListing::Format::kText);
-  JobPictures pictures([&](const PagePictures& page) {
-    WritePagePictures(picture_folder, page, console.out_fd);
-  });
+  JobPictures pictures(
+      [&](const PagePictures& page) { WritePagePictures(picture_folder, page, console.out_fd); });
   Fanout listeners;
   listeners.Add(&listing);
   if (!picture_folder.empty()) listeners.Add(&pictures);

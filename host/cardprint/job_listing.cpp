@@ -44,8 +44,8 @@ std::string Letter(char panel) { return std::string(1, panel); }
 
 std::string WordsOf(const SequenceFields& fields) {
   static constexpr std::array<std::string_view, std::variant_size_v<SequenceFields>> kWords{
-      "document start", "adjustments", "track data",    "page start",
-      "panel reset",    "panel header", "panel data",   "panel trailer",
+      "document start", "adjustments",     "track data",  "page start",
+      "panel reset",    "panel header",    "panel data",  "panel trailer",
       "overlay area",   "overlay trailer", "document end"};
   return std::string(kWords[fields.index()]);
 }
@@ -67,15 +67,16 @@ std::string DescribeSequence(const SequenceFields& fields) {
           std::string text = std::string("mode ") + f.mode;
           if (f.mode == 'Q') return text;
           for (std::size_t track = 0; track < 3; ++track) {
-            text += ", track " + std::to_string(track + 1) + " \"" + Printable(f.tracks[track]) + "\"";
+            text +=
+                ", track " + std::to_string(track + 1) + " \"" + Printable(f.tracks[track]) + "\"";
           }
           return text;
         } else if constexpr (std::is_same_v<T, PanelReset>) {
           return Name(f.panel);
         } else if constexpr (std::is_same_v<T, PanelHeader>) {
-          return Name(f.panel) + " at dot " + std::to_string(f.x) + ", line " + std::to_string(f.y) +
-                 ": " + std::to_string(f.lines()) + " lines of " + std::to_string(f.line_length) +
-                 " dots";
+          return Name(f.panel) + " at dot " + std::to_string(f.x) + ", line " +
+                 std::to_string(f.y) + ": " + std::to_string(f.lines()) + " lines of " +
+                 std::to_string(f.line_length) + " dots";
         } else if constexpr (std::is_same_v<T, PanelData>) {
           return Name(f.panel) + ", " + std::to_string(f.size) + " bytes";
         } else if constexpr (std::is_same_v<T, PanelTrailer>) {
@@ -95,9 +96,9 @@ std::string DescribeSequence(const SequenceFields& fields) {
 
 nlohmann::ordered_json SequenceJson(const Sequence& sequence) {
   nlohmann::ordered_json object{{"offset", sequence.offset},
-                        {"length", sequence.length},
-                        {"kind", SequenceKind(sequence.fields)},
-                        {"page", sequence.page}};
+                                {"length", sequence.length},
+                                {"kind", SequenceKind(sequence.fields)},
+                                {"page", sequence.page}};
   std::visit(
       [&object](const auto& f) {
         using T = std::decay_t<decltype(f)>;
@@ -109,7 +110,8 @@ nlohmann::ordered_json SequenceJson(const Sequence& sequence) {
           object["mode"] = Letter(f.mode);
           object["tracks"] = nlohmann::ordered_json::array();
           if (f.mode != 'Q') {
-            for (const std::string& track : f.tracks) object["tracks"].push_back(Latin1ToUtf8(track));
+            for (const std::string& track : f.tracks)
+              object["tracks"].push_back(Latin1ToUtf8(track));
           }
         } else if constexpr (std::is_same_v<T, PanelReset>) {
           object["panel"] = Letter(f.panel);
@@ -162,15 +164,18 @@ void JobListing::OnSequence(const Sequence& sequence) {
   std::string words = WordsOf(sequence.fields);
   std::string details = DescribeSequence(sequence.fields);
   out_ << columns << words;
-  if (!details.empty()) out_ << std::string(words.size() < 16 ? 16 - words.size() : 1, ' ') << details;
+  if (!details.empty())
+    out_ << std::string(words.size() < 16 ? 16 - words.size() : 1, ' ') << details;
   out_ << "\n";
 }
 
 void JobListing::Close(const JobReader& reader) {
   if (format_ == Format::kJson) {
     nlohmann::json fault = nullptr;
-    if (reader.fault()) fault = {{"offset", reader.fault()->offset}, {"reason", reader.fault()->reason}};
-    out_ << (first_ ? "]" : "\n]") << ",\n \"wellFormed\": " << (reader.WellFormed() ? "true" : "false")
+    if (reader.fault())
+      fault = {{"offset", reader.fault()->offset}, {"reason", reader.fault()->reason}};
+    out_ << (first_ ? "]" : "\n]")
+         << ",\n \"wellFormed\": " << (reader.WellFormed() ? "true" : "false")
          << ",\n \"fault\": " << fault.dump() << ",\n \"bytes\": " << reader.bytes()
          << ",\n \"documents\": " << reader.documents() << ",\n \"pages\": " << reader.pages()
          << "}\n";

@@ -2,10 +2,9 @@
 // JSON object, per sequence as the reader walks the job, then the verdict.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
-
-#include <nlohmann/json.hpp>
 
 #include "host/cardprint/job_reader.h"
 

@@ -11,16 +11,16 @@
 #include "host/cardprint/job_reader.h"
 
 struct PanelPicture {
-  char panel;          // 'Y', 'M', 'C' or 'K'
-  int x;               // where the panel's first dot lies in the frame
+  char panel;  // 'Y', 'M', 'C' or 'K'
+  int x;       // where the panel's first dot lies in the frame
   int y;
-  GrayImage ink;       // the panel's bytes: 255 is full dye
+  GrayImage ink;  // the panel's bytes: 255 is full dye
 };
 
 struct PagePictures {
   int page;
   std::vector<PanelPicture> panels;  // in the order sent
-  RgbImage card;  // the whole frame, kFrameDots wide and kFrameLines high
+  RgbImage card;                     // the whole frame, kFrameDots wide and kFrameLines high
 };
 
 // Colours of the overlay marks on the card picture.

@@ -28,9 +28,12 @@ constexpr std::size_t kDocumentEndLength = 3;
 
 std::string ByteName(std::uint8_t byte) {
   switch (byte) {
-    case ESC: return "ESC";
-    case CR: return "CR";
-    case SO: return "SO";
+    case ESC:
+      return "ESC";
+    case CR:
+      return "CR";
+    case SO:
+      return "SO";
   }
   char text[8];
   if (byte >= 0x20 && byte < 0x7F) {
@@ -43,11 +46,16 @@ std::string ByteName(std::uint8_t byte) {
 
 int PanelRank(char panel) {
   switch (panel) {
-    case 'Y': return 0;
-    case 'M': return 1;
-    case 'C': return 2;
-    case 'K': return 3;
-    case 'O': return 4;
+    case 'Y':
+      return 0;
+    case 'M':
+      return 1;
+    case 'C':
+      return 2;
+    case 'K':
+      return 3;
+    case 'O':
+      return 4;
   }
   return -1;
 }
@@ -121,7 +129,8 @@ class Fixed {
 ScanResult ScanTrailer(std::span<const std::uint8_t> s, char panel) {
   // CR ESC "a" letter, four digits of copies, CR.
   if (s.empty()) return Incomplete();
-  std::string what = "the " + std::string(PanelName(panel)) + " data is not followed by its trailer";
+  std::string what =
+      "the " + std::string(PanelName(panel)) + " data is not followed by its trailer";
   if (s[0] != CR) return Fault(0, what + ": " + ByteName(s[0]) + " where CR was due");
   if (s.size() < kTrailerLength) return Incomplete();
   Fixed trailer(s, what);
@@ -191,7 +200,8 @@ ScanResult ScanTrackData(std::span<const std::uint8_t> s) {
       ++at;
     }
     if (at >= s.size()) return Incomplete();
-    data.tracks[track].assign(s.begin() + static_cast<long>(text), s.begin() + static_cast<long>(at));
+    data.tracks[track].assign(s.begin() + static_cast<long>(text),
+                              s.begin() + static_cast<long>(at));
     ++at;
   }
   if (at >= s.size()) return Incomplete();
@@ -211,8 +221,8 @@ ScanResult ScanPanelHeader(std::span<const std::uint8_t> s) {
   header.Byte(10, '1');
   header.Byte(11, '1');
   header.Byte(17, 'S');
-  return header.Result(PanelHeader{panel, x, y, header.Raw(12, 3),
-                                   static_cast<int>(header.Raw(15, 2))});
+  return header.Result(
+      PanelHeader{panel, x, y, header.Raw(12, 3), static_cast<int>(header.Raw(15, 2))});
 }
 
 ScanResult ScanOverlayArea(std::span<const std::uint8_t> s) {
@@ -295,14 +305,22 @@ ScanResult ScanSequence(std::span<const std::uint8_t> s) {
 std::string UnfinishedName(std::span<const std::uint8_t> s) {
   if (s.size() < 2) return "a sequence";
   switch (s[1]) {
-    case 'P': return "the document start";
-    case 'd': return "the adjustments";
-    case 'M': return "the track data";
-    case SOH: return "a page start";
-    case 'c': return "a panel reset";
-    case 'e': return s.size() > 2 && s[2] == 'O' ? "an overlay area" : "a panel header";
-    case 'a': return "the overlay trailer";
-    case EOT: return "the document end";
+    case 'P':
+      return "the document start";
+    case 'd':
+      return "the adjustments";
+    case 'M':
+      return "the track data";
+    case SOH:
+      return "a page start";
+    case 'c':
+      return "a panel reset";
+    case 'e':
+      return s.size() > 2 && s[2] == 'O' ? "an overlay area" : "a panel header";
+    case 'a':
+      return "the overlay trailer";
+    case EOT:
+      return "the document end";
   }
   return "a sequence";
 }
@@ -315,20 +333,24 @@ std::string Copies(int copies) {
 
 std::string_view PanelName(char panel) {
   switch (panel) {
-    case 'Y': return "yellow";
-    case 'M': return "magenta";
-    case 'C': return "cyan";
-    case 'K': return "black";
-    case 'O': return "overlay";
+    case 'Y':
+      return "yellow";
+    case 'M':
+      return "magenta";
+    case 'C':
+      return "cyan";
+    case 'K':
+      return "black";
+    case 'O':
+      return "overlay";
   }
   return "unknown";
 }
 
 std::string_view SequenceKind(const SequenceFields& fields) {
   static constexpr std::array<std::string_view, std::variant_size_v<SequenceFields>> kNames{
-      "documentStart", "adjustments", "trackData",    "pageStart",
-      "panelReset",    "panelHeader", "panelData",    "panelTrailer",
-      "overlayArea",   "overlayTrailer", "documentEnd"};
+      "documentStart", "adjustments",  "trackData",   "pageStart",      "panelReset", "panelHeader",
+      "panelData",     "panelTrailer", "overlayArea", "overlayTrailer", "documentEnd"};
   return kNames[fields.index()];
 }
 
@@ -349,8 +371,8 @@ void JobReader::Feed(std::span<const std::uint8_t> bytes) {
       if (data_read_ == open_panel_.size) {
         expect_ = Expect::kPanelTrailer;
         if (listener_ != nullptr) {
-          listener_->OnSequence(
-              {data_offset_, open_panel_.size, pages_, PanelData{open_panel_.panel, open_panel_.size}});
+          listener_->OnSequence({data_offset_, open_panel_.size, pages_,
+                                 PanelData{open_panel_.panel, open_panel_.size}});
         }
       }
       continue;
@@ -416,11 +438,12 @@ std::optional<std::string> JobReader::CheckPlace(const SequenceFields& fields) {
     place_ = Place::kInDocument;
     return std::nullopt;
   }
-  bool starts_page = std::holds_alternative<TrackData>(fields) || std::holds_alternative<PageStart>(fields);
+  bool starts_page =
+      std::holds_alternative<TrackData>(fields) || std::holds_alternative<PageStart>(fields);
   bool ends_document = std::holds_alternative<DocumentEnd>(fields);
   if (starts_page || ends_document) {
     if (!in_document) {
-      std::string what = ends_document                                 ? "a document end"
+      std::string what = ends_document                               ? "a document end"
                          : std::holds_alternative<TrackData>(fields) ? "track data"
                                                                      : "a page start";
       return what + " outside a document";
@@ -449,10 +472,10 @@ std::optional<std::string> JobReader::CheckPlace(const SequenceFields& fields) {
     return std::nullopt;
   }
   if (place_ != Place::kInPage) {
-    std::string what = std::holds_alternative<PanelReset>(fields)     ? "a panel reset"
-                       : std::holds_alternative<PanelHeader>(fields)  ? "a panel header"
-                       : std::holds_alternative<OverlayArea>(fields)  ? "an overlay area"
-                                                                       : "an overlay trailer";
+    std::string what = std::holds_alternative<PanelReset>(fields)    ? "a panel reset"
+                       : std::holds_alternative<PanelHeader>(fields) ? "a panel header"
+                       : std::holds_alternative<OverlayArea>(fields) ? "an overlay area"
+                                                                     : "an overlay trailer";
     return what + (in_document ? " before any page start" : " outside a document");
   }
   return CheckInPage(fields);
@@ -469,7 +492,8 @@ std::optional<std::string> JobReader::CheckInPage(const SequenceFields& fields) 
     if (resets_.find(header->panel) == std::string::npos) {
       return "a " + name + " panel header without a " + name + " reset before it in the page";
     }
-    if (rank == last_panel_rank_) return "a second " + name + " panel in page " + std::to_string(pages_);
+    if (rank == last_panel_rank_)
+      return "a second " + name + " panel in page " + std::to_string(pages_);
     if (rank < last_panel_rank_) {
       return "the " + name + " panel after the " +
              std::string(PanelName("YMCKO"[last_panel_rank_])) + " panel";
@@ -494,7 +518,8 @@ std::optional<std::string> JobReader::CheckInPage(const SequenceFields& fields) 
     return std::nullopt;
   }
   if (const auto* trailer = std::get_if<PanelTrailer>(&fields)) {
-    return CheckCopies(trailer->copies, "the " + std::string(PanelName(trailer->panel)) + " trailer");
+    return CheckCopies(trailer->copies,
+                       "the " + std::string(PanelName(trailer->panel)) + " trailer");
   }
   if (resets_.find('O') == std::string::npos) {
     return std::holds_alternative<OverlayArea>(fields)
@@ -531,8 +556,8 @@ std::optional<std::string> JobReader::CheckInPage(const SequenceFields& fields) 
 std::optional<std::string> JobReader::CheckCopies(int copies, std::string_view where) {
   if (copies == 0) return std::string(where) + " asks for 0 copies";
   if (copies_ && *copies_ != copies) {
-    return std::string(where) + " asks for " + Copies(copies) + " where the page's earlier trailers ask for " +
-           Copies(*copies_);
+    return std::string(where) + " asks for " + Copies(copies) +
+           " where the page's earlier trailers ask for " + Copies(*copies_);
   }
   copies_ = copies;
   return std::nullopt;

@@ -45,10 +45,10 @@ struct PanelReset {
 };
 struct PanelHeader {
   char panel;
-  int x;                 // first dot of each line
-  int y;                 // first line
-  std::uint32_t size;    // data bytes that follow
-  int line_length;       // dots per line
+  int x;               // first dot of each line
+  int y;               // first line
+  std::uint32_t size;  // data bytes that follow
+  int line_length;     // dots per line
   int lines() const { return line_length == 0 ? 0 : static_cast<int>(size / line_length); }
 };
 struct PanelData {
@@ -72,9 +72,9 @@ struct OverlayTrailer {
 };
 struct DocumentEnd {};
 
-using SequenceFields = std::variant<DocumentStart, Adjustments, TrackData, PageStart, PanelReset,
-                                    PanelHeader, PanelData, PanelTrailer, OverlayArea,
-                                    OverlayTrailer, DocumentEnd>;
+using SequenceFields =
+    std::variant<DocumentStart, Adjustments, TrackData, PageStart, PanelReset, PanelHeader,
+                 PanelData, PanelTrailer, OverlayArea, OverlayTrailer, DocumentEnd>;
 
 struct Sequence {
   std::uint64_t offset = 0;
@@ -142,7 +142,7 @@ class JobReader {
   Expect expect_ = Expect::kSequence;
   std::vector<std::uint8_t> pending_;  // the sequence being read
   std::uint64_t pending_offset_ = 0;
-  PanelHeader open_panel_{};           // the header whose data is being read
+  PanelHeader open_panel_{};  // the header whose data is being read
   std::uint64_t data_offset_ = 0;
   std::uint64_t data_read_ = 0;
 
@@ -150,10 +150,10 @@ class JobReader {
   int documents_ = 0;
   int pages_ = 0;
   // The page being read.
-  std::string resets_;            // panel letters reset so far in this page
-  int last_panel_rank_ = -1;      // rank (Y 0 ... O 4) of the last panel begun
+  std::string resets_;        // panel letters reset so far in this page
+  int last_panel_rank_ = -1;  // rank (Y 0 ... O 4) of the last panel begun
   int overlay_areas_ = 0;
-  bool overlay_open_ = false;     // overlay areas sent, trailer not yet
+  bool overlay_open_ = false;  // overlay areas sent, trailer not yet
   bool overlay_closed_ = false;
   std::optional<int> copies_;
 };

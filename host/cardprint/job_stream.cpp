@@ -25,7 +25,8 @@ void JobStream::Finish() {
   reader_.Finish();
   std::size_t failed = session_.engine().spooler().FailedWrites(session_.printer());
   if (output_.Failed()) output_.Commit();  // throws with the write's reason
-  if (failed != 0) throw Failure(std::to_string(failed) + " writes of the job to the spooler failed.");
+  if (failed != 0)
+    throw Failure(std::to_string(failed) + " writes of the job to the spooler failed.");
   if (!reader_.WellFormed()) {
     throw Failure("the driver wrote a malformed job: at byte " +
                   std::to_string(reader_.fault()->offset) + ", " + reader_.fault()->reason + ".");

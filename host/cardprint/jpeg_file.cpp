@@ -92,8 +92,8 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, std::string_view name, 
                   " pixels).");
   }
   if (outcome == Outcome::kDamaged) {
-    throw Failure("the image " + std::string(name) + " is a damaged JPEG file (" +
-                  errors.message + ").");
+    throw Failure("the image " + std::string(name) + " is a damaged JPEG file (" + errors.message +
+                  ").");
   }
   return image;
 }

@@ -158,7 +158,8 @@ LocatedJson ParseLocatedJson(std::string_view text, const std::string& what) {
   if (!json::sax_parse(first, last, &locator)) {
     // The parser's message names the line and column itself; keep its reason.
     std::string reason = locator.error();
-    if (auto colon = reason.find(": "); colon != std::string::npos) reason = reason.substr(colon + 2);
+    if (auto colon = reason.find(": "); colon != std::string::npos)
+      reason = reason.substr(colon + 2);
     throw Failure(what + " is not valid JSON: line " + std::to_string(line) + ": " + reason + ".");
   }
   return result;

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 struct LocatedJson {
   nlohmann::json value;

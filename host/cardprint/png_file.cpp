@@ -48,8 +48,8 @@ RgbImage DecodePng(std::span<const std::uint8_t> bytes, std::string_view name) {
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-    throw Failure("the image " + std::string(name) + " is a damaged PNG file (" +
-                  image.message + ").");
+    throw Failure("the image " + std::string(name) + " is a damaged PNG file (" + image.message +
+                  ").");
   }
   if (static_cast<std::uint64_t>(image.width) * image.height > kMaxImagePixels) {
     png_image_free(&image);

@@ -82,8 +82,8 @@ constexpr std::array<ULONG, 3> kSetMagTrack{kSetMagTrack1, kSetMagTrack2, kSetMa
 struct RawOptions {
   std::vector<std::string> images;
   std::string output;
-  std::optional<std::string> orientation, fit, panels, print_area, copies, doc_mode, adjust,
-      color, mag_mode, batch, preview;
+  std::optional<std::string> orientation, fit, panels, print_area, copies, doc_mode, adjust, color,
+      mag_mode, batch, preview;
   std::vector<std::string> overlays;
   std::array<std::optional<std::string>, 3> tracks;
   bool no_color_correction = false;
@@ -115,7 +115,8 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   std::size_t start = 0;
   while (true) {
     std::size_t comma = text.find(',', start);
-    parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    parts.push_back(
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (comma == std::string::npos) return parts;
     start = comma + 1;
   }
@@ -151,8 +152,10 @@ std::u16string TrackText(const std::string& text, std::size_t track) {
 void SetPanels(PRIVATEDEVMODE& priv, const std::string& text) {
   priv.bPrintYMC = priv.bPrintK = priv.bPrintOverlay = 0;
   for (const std::string& panel : SplitCommas(text)) {
-    DWORD* field = panel == "ymc" ? &priv.bPrintYMC : panel == "k" ? &priv.bPrintK
-                   : panel == "o" ? &priv.bPrintOverlay : nullptr;
+    DWORD* field = panel == "ymc" ? &priv.bPrintYMC
+                   : panel == "k" ? &priv.bPrintK
+                   : panel == "o" ? &priv.bPrintOverlay
+                                  : nullptr;
     if (field == nullptr || *field == 1) {
       throw Failure("the panels \"" + text +
                     "\" are not a list of ymc, k and o separated by commas.");
@@ -191,10 +194,12 @@ void SetColors(PRIVATEDEVMODE& priv, const std::string& text) {
   for (std::size_t i = 0; i < 4; ++i) priv.alColor[i] = static_cast<LONG>(v[i]);
 }
 
-std::vector<Card> CardsOf(const RawOptions& raw, std::optional<std::array<std::u16string, 3>> tracks) {
+std::vector<Card> CardsOf(const RawOptions& raw,
+                          std::optional<std::array<std::u16string, 3>> tracks) {
   std::vector<Card> cards;
   if (!raw.batch) {
-    for (const std::string& image : raw.images) cards.push_back({image, std::nullopt, std::nullopt});
+    for (const std::string& image : raw.images)
+      cards.push_back({image, std::nullopt, std::nullopt});
     cards.front().tracks = tracks;
     return cards;
   }
@@ -210,7 +215,8 @@ std::vector<Card> CardsOf(const RawOptions& raw, std::optional<std::array<std::u
     }
     bool has_text = !texts[0].empty() || !texts[1].empty() || !texts[2].empty();
     if (has_text && !raw.encoder) {
-      throw UsageError(where + " gives track texts, which need --encoder, a printer with a magnetic encoder.");
+      throw UsageError(
+          where + " gives track texts, which need --encoder, a printer with a magnetic encoder.");
     }
     Card card{row.image, std::nullopt, row.copies};
     if (raw.encoder) card.tracks = texts;
@@ -222,7 +228,8 @@ std::vector<Card> CardsOf(const RawOptions& raw, std::optional<std::array<std::u
 PrintJob Check(const RawOptions& raw) {
   if (raw.output.empty()) throw UsageError("cardprint print needs -o OUT, the job file to write.");
   if (raw.batch && !raw.images.empty()) {
-    throw UsageError("cardprint print takes its images from --batch or from the command line, not both.");
+    throw UsageError(
+        "cardprint print takes its images from --batch or from the command line, not both.");
   }
   if (!raw.batch && raw.images.empty()) {
     throw UsageError("cardprint print needs at least one image (see cardprint print --help).");
@@ -232,7 +239,8 @@ PrintJob Check(const RawOptions& raw) {
     throw UsageError("the track texts of a batch come from its file, not from --track options.");
   }
   if ((any_track || raw.mag_mode) && !raw.encoder) {
-    throw UsageError("track texts and --mag-mode need --encoder, a printer with a magnetic encoder.");
+    throw UsageError(
+        "track texts and --mag-mode need --encoder, a printer with a magnetic encoder.");
   }
 
   PrintJob job;
@@ -244,7 +252,8 @@ PrintJob Check(const RawOptions& raw) {
   PRIVATEDEVMODE& priv = job.devmode.dmPrivate;
   if (raw.orientation) {
     if (*raw.orientation != "landscape" && *raw.orientation != "portrait") {
-      throw Failure("the orientation \"" + *raw.orientation + "\" is neither landscape nor portrait.");
+      throw Failure("the orientation \"" + *raw.orientation +
+                    "\" is neither landscape nor portrait.");
     }
     pub.dmOrientation = *raw.orientation == "portrait" ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
   }
@@ -259,14 +268,17 @@ PrintJob Check(const RawOptions& raw) {
   for (std::size_t i = 0; i < raw.overlays.size(); ++i) {
     const std::string& text = raw.overlays[i];
     std::size_t colon = text.find(':');
-    if (colon == std::string::npos || (text.substr(0, colon) != "0" && text.substr(0, colon) != "1")) {
-      throw Failure("the overlay area \"" + text + "\" is not TYPE:X,Y,CX,CY with a type of 0 or 1.");
+    if (colon == std::string::npos ||
+        (text.substr(0, colon) != "0" && text.substr(0, colon) != "1")) {
+      throw Failure("the overlay area \"" + text +
+                    "\" is not TYPE:X,Y,CX,CY with a type of 0 or 1.");
     }
     PRINTAREA area = FrameArea(text.substr(colon + 1), "overlay area");
     priv.aOverlayArea[i] = {static_cast<WORD>(text[0] - '0'), area.x, area.y, area.cx, area.cy};
   }
   if (raw.copies) job.copies = ParseInteger(*raw.copies, "copy count", 1, kCopiesMax);
-  if (raw.doc_mode) priv.wDocMode = static_cast<WORD>(ParseInteger(*raw.doc_mode, "document mode", 0, 0xFFFF));
+  if (raw.doc_mode)
+    priv.wDocMode = static_cast<WORD>(ParseInteger(*raw.doc_mode, "document mode", 0, 0xFFFF));
   if (raw.adjust) SetAdjustments(priv, *raw.adjust);
   if (raw.color) SetColors(priv, *raw.color);
   if (raw.no_color_correction) priv.bColorAdjust = 0;
@@ -309,7 +321,8 @@ void SendEscape(DeviceContext& device, ULONG escape, std::span<const std::uint8_
 void SendCopies(DeviceContext& device, long copies) {
   auto count = static_cast<std::uint32_t>(copies);
   std::uint8_t input[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                           static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
+                           static_cast<std::uint8_t>(count >> 16),
+                           static_cast<std::uint8_t>(count >> 24)};
   SendEscape(device, SETCOPYCOUNT, input, "the copy count");
 }
 

@@ -15,12 +15,18 @@ struct Range {
 
 Range RangeOf(FieldKind kind) {
   switch (kind) {
-    case FieldKind::kByte: return {0, 0xFF, 1};
-    case FieldKind::kWord: return {0, 0xFFFF, 2};
-    case FieldKind::kShort: return {-0x8000, 0x7FFF, 2};
-    case FieldKind::kDword: return {0, 0xFFFFFFFF, 4};
-    case FieldKind::kLong: return {-0x80000000LL, 0x7FFFFFFF, 4};
-    default: return {0, 0, 0};
+    case FieldKind::kByte:
+      return {0, 0xFF, 1};
+    case FieldKind::kWord:
+      return {0, 0xFFFF, 2};
+    case FieldKind::kShort:
+      return {-0x8000, 0x7FFF, 2};
+    case FieldKind::kDword:
+      return {0, 0xFFFFFFFF, 4};
+    case FieldKind::kLong:
+      return {-0x80000000LL, 0x7FFFFFFF, 4};
+    default:
+      return {0, 0, 0};
   }
 }
 
@@ -29,15 +35,18 @@ std::optional<std::string> SetNumber(std::span<std::uint8_t> record, std::size_t
                                      const std::string& what) {
   Range range = RangeOf(kind);
   if (!value.is_number_integer()) return what + " needs a whole number";
-  std::int64_t number = value.is_number_unsigned()
-                            ? static_cast<std::int64_t>(std::min<std::uint64_t>(value.get<std::uint64_t>(), std::numeric_limits<std::int64_t>::max()))
-                            : value.get<std::int64_t>();
+  std::int64_t number =
+      value.is_number_unsigned()
+          ? static_cast<std::int64_t>(std::min<std::uint64_t>(
+                value.get<std::uint64_t>(), std::numeric_limits<std::int64_t>::max()))
+          : value.get<std::int64_t>();
   if (number < range.min || number > range.max) {
     return what + " must lie between " + std::to_string(range.min) + " and " +
            std::to_string(range.max);
   }
   auto bits = static_cast<std::uint64_t>(number);
-  for (std::size_t i = 0; i < range.size; ++i) record[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  for (std::size_t i = 0; i < range.size; ++i)
+    record[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
   return std::nullopt;
 }
 

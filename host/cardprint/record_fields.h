@@ -6,12 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 enum class FieldKind { kByte, kWord, kShort, kDword, kLong, kText, kRecord };
 
@@ -19,8 +18,8 @@ struct FieldLayout {
   std::string_view name;
   std::size_t offset;
   FieldKind kind;
-  std::size_t count = 1;    // elements of an array; UTF-16 units of a text
-  std::size_t columns = 1;  // elements per record of an array of records
+  std::size_t count = 1;                     // elements of an array; UTF-16 units of a text
+  std::size_t columns = 1;                   // elements per record of an array of records
   std::span<const FieldLayout> fields = {};  // of a nested record (kRecord)
 };
 

@@ -180,7 +180,8 @@ class Replayer {
       case CallKind::kEndDoc:
         return Bool(driver.EndDoc(Object(instances_.at(call.pdev)), call.end_flags));
       case CallKind::kResetPDEV:
-        return Bool(driver.ResetPDEV(instances_.at(call.pdev).pdev, instances_.at(call.new_pdev).pdev));
+        return Bool(
+            driver.ResetPDEV(instances_.at(call.pdev).pdev, instances_.at(call.new_pdev).pdev));
       case CallKind::kDisablePDEV: {
         Instance& instance = instances_.at(call.pdev);
         driver.DisablePDEV(instance.pdev);
@@ -191,10 +192,10 @@ class Replayer {
       case CallKind::kEscape: {
         std::vector<std::uint8_t> input = call.input.value_or(std::vector<std::uint8_t>{});
         std::vector<std::uint8_t> output(call.output_size);
-        ULONG result = driver.Escape(Object(instances_.at(call.pdev)), call.escape,
-                                     static_cast<ULONG>(input.size()),
-                                     call.input ? input.data() : nullptr, call.output_size,
-                                     output.empty() ? nullptr : output.data());
+        ULONG result =
+            driver.Escape(Object(instances_.at(call.pdev)), call.escape,
+                          static_cast<ULONG>(input.size()), call.input ? input.data() : nullptr,
+                          call.output_size, output.empty() ? nullptr : output.data());
         extras_["output"] = Hex(output);
         return static_cast<LONG>(result);
       }
@@ -210,7 +211,8 @@ class Replayer {
         SURFOBJ* surface = Drawable(call);
         LONG width = call.rect.right - call.rect.left;
         LONG height = call.rect.bottom - call.rect.top;
-        RgbImage image = LoadImage(call.image_path, std::max<LONG>(width, 1), std::max<LONG>(height, 1));
+        RgbImage image =
+            LoadImage(call.image_path, std::max<LONG>(width, 1), std::max<LONG>(height, 1));
         SourceBitmap picture(session_.engine(), image);
         Placement placement{{0, 0, image.width, image.height},
                             {call.rect.left, call.rect.top, call.rect.right, call.rect.bottom}};
@@ -251,9 +253,11 @@ int RunReplay(CommandArguments args, Console& console) {
   if (parsed.operands.size() != 1) {
     throw UsageError("cardprint replay needs exactly one script (see cardprint replay --help).");
   }
-  if (output.empty()) throw UsageError("cardprint replay needs -o OUT, where the driver's output goes.");
+  if (output.empty())
+    throw UsageError("cardprint replay needs -o OUT, where the driver's output goes.");
   if (output == "-" && log_path == "-") {
-    throw UsageError("cardprint replay cannot send both the output and the log to standard output.");
+    throw UsageError(
+        "cardprint replay cannot send both the output and the log to standard output.");
   }
   const std::string& script_path = parsed.operands[0];
   ReplayScript script = ReadReplayScript(script_path);
@@ -263,10 +267,10 @@ int RunReplay(CommandArguments args, Console& console) {
   if (!log_path.empty()) log.emplace(log_path, console.out_fd);
   EngineSession session;
   SetUpPrinter(session, script.printer);
-  session.engine().spooler().StreamTo(
-      session.printer(), [&out](const std::uint8_t* bytes, std::size_t count) {
-        return out.Write(std::span(bytes, count));
-      });
+  session.engine().spooler().StreamTo(session.printer(),
+                                      [&out](const std::uint8_t* bytes, std::size_t count) {
+                                        return out.Write(std::span(bytes, count));
+                                      });
   Replayer replayer(session, script_path, log ? &*log : nullptr);
   for (const ReplayCall& call : script.calls) replayer.Run(call);
   replayer.End();

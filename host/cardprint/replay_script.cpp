@@ -1,8 +1,8 @@
 #include "host/cardprint/replay_script.h"
 
 #include <algorithm>
-#include <cctype>
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <string_view>
@@ -50,22 +50,22 @@ constexpr std::int64_t kLargestOutput = 1 << 20;
 // The largest picture a blit may copy, per side.
 constexpr std::int64_t kLargestSide = 16384;
 
-std::u16string Wide(const std::string& text) {
-  return Utf8ToUtf16(text).value_or(u"");
-}
+std::u16string Wide(const std::string& text) { return Utf8ToUtf16(text).value_or(u""); }
 
 class ScriptReader {
  public:
   explicit ScriptReader(const std::string& path) : path_(path) {
     std::vector<std::uint8_t> bytes = ReadWholeFile(path, "the script");
-    doc_ = ParseLocatedJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                            "the script " + path);
+    doc_ = ParseLocatedJson(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        "the script " + path);
     folder_ = std::filesystem::path(path).parent_path();
   }
 
   ReplayScript Read() {
     const json& root = doc_.value;
-    if (!root.is_object()) Fail("", "a script is an object with \"calls\" and, if needed, \"printer\"");
+    if (!root.is_object())
+      Fail("", "a script is an object with \"calls\" and, if needed, \"printer\"");
     Keys(root, "", {"calls"}, {"printer"});
     ReplayScript script;
     if (root.contains("printer")) script.printer = Printer(root["printer"], "/printer");
@@ -104,7 +104,8 @@ class ScriptReader {
   std::int64_t Integer(const json& value, const std::string& pointer, std::string_view what,
                        std::int64_t min, std::int64_t max) const {
     bool fits = value.is_number_integer() &&
-                !(value.is_number_unsigned() && value.get<std::uint64_t>() > static_cast<std::uint64_t>(max));
+                !(value.is_number_unsigned() &&
+                  value.get<std::uint64_t>() > static_cast<std::uint64_t>(max));
     if (!fits || value.get<std::int64_t>() < min || value.get<std::int64_t>() > max) {
       Fail(pointer, std::string(what) + " must be a whole number from " + std::to_string(min) +
                         " to " + std::to_string(max));
@@ -123,7 +124,8 @@ class ScriptReader {
                                     std::string_view what, std::size_t count, std::int64_t min,
                                     std::int64_t max) const {
     if (!value.is_array() || value.size() != count) {
-      Fail(pointer, std::string(what) + " must be an array of " + std::to_string(count) + " numbers");
+      Fail(pointer,
+           std::string(what) + " must be an array of " + std::to_string(count) + " numbers");
     }
     std::vector<std::int64_t> numbers;
     for (std::size_t i = 0; i < count; ++i) {
@@ -137,7 +139,8 @@ class ScriptReader {
     std::string digits;
     for (char c : text) {
       if (c == ' ') continue;
-      if (!std::isxdigit(static_cast<unsigned char>(c))) Fail(pointer, "\"hex\" holds a character that is not a hex digit");
+      if (!std::isxdigit(static_cast<unsigned char>(c)))
+        Fail(pointer, "\"hex\" holds a character that is not a hex digit");
       digits += c;
     }
     if (digits.size() % 2 != 0) Fail(pointer, "\"hex\" needs an even number of digits");
@@ -150,7 +153,8 @@ class ScriptReader {
 
   static std::vector<std::uint8_t> Little(std::uint64_t value, std::size_t size) {
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (std::size_t i = 0; i < size; ++i)
+      bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     return bytes;
   }
 
@@ -201,8 +205,10 @@ class ScriptReader {
         Keys(form, form_at, {"name", "flags", "size", "imageableArea"}, {});
         Form record;
         record.name = Wide(Text(form["name"], Member(form_at, "name"), "a form's name"));
-        record.flags = static_cast<DWORD>(Integer(form["flags"], Member(form_at, "flags"), "a form's flags", 0, 0xFFFFFFFF));
-        auto size = Numbers(form["size"], Member(form_at, "size"), "a form's size", 2, 0, INT32_MAX);
+        record.flags = static_cast<DWORD>(
+            Integer(form["flags"], Member(form_at, "flags"), "a form's flags", 0, 0xFFFFFFFF));
+        auto size =
+            Numbers(form["size"], Member(form_at, "size"), "a form's size", 2, 0, INT32_MAX);
         auto area = Numbers(form["imageableArea"], Member(form_at, "imageableArea"),
                             "a form's imageable area", 4, INT32_MIN, INT32_MAX);
         record.size = {static_cast<LONG>(size[0]), static_cast<LONG>(size[1])};
@@ -220,13 +226,18 @@ class ScriptReader {
     std::string at = Member(pointer, form);
     if (form == "hex") return {Wide(name), REG_BINARY, Hex(value["hex"], at)};
     if (form == "u32") {
-      return {Wide(name), REG_DWORD, Little(static_cast<std::uint64_t>(Integer(value["u32"], at, "\"u32\"", 0, 0xFFFFFFFF)), 4)};
+      return {
+          Wide(name), REG_DWORD,
+          Little(static_cast<std::uint64_t>(Integer(value["u32"], at, "\"u32\"", 0, 0xFFFFFFFF)),
+                 4)};
     }
     if (name != "PrinterData") Fail(pointer, "only \"PrinterData\" can be given as \"props\"");
-    if (!value["props"].is_object()) Fail(at, "\"props\" must be an object of printer property fields");
+    if (!value["props"].is_object())
+      Fail(at, "\"props\" must be an object of printer property fields");
     PRINTERPROPS props = DefaultPrinterProps();
     for (const auto& [field, field_value] : value["props"].items()) {
-      if (auto problem = SetPrinterPropsField(props, field, field_value)) Fail(Member(at, field), *problem);
+      if (auto problem = SetPrinterPropsField(props, field, field_value))
+        Fail(Member(at, field), *problem);
     }
     return {Wide(name), REG_BINARY, BytesOf(props)};
   }
@@ -240,10 +251,12 @@ class ScriptReader {
     if (form == "hex") {
       bytes = Hex(value["hex"], at);
     } else {
-      if (!value["fields"].is_object()) Fail(at, "\"fields\" must be an object of device mode fields");
+      if (!value["fields"].is_object())
+        Fail(at, "\"fields\" must be an object of device mode fields");
       CARDDEVMODE devmode = DefaultDevMode(device_name);
       for (const auto& [field, field_value] : value["fields"].items()) {
-        if (auto problem = SetDevModeField(devmode, field, field_value)) Fail(Member(at, field), *problem);
+        if (auto problem = SetDevModeField(devmode, field, field_value))
+          Fail(Member(at, field), *problem);
       }
       bytes = BytesOf(devmode);
     }
@@ -259,13 +272,16 @@ class ScriptReader {
     std::string at = Member(pointer, form);
     const json& inner = value[form];
     if (form == "hex") return Hex(inner, at);
-    if (form == "u16") return Little(static_cast<std::uint64_t>(Integer(inner, at, "\"u16\"", 0, 0xFFFF)), 2);
-    if (form == "u32") return Little(static_cast<std::uint64_t>(Integer(inner, at, "\"u32\"", 0, 0xFFFFFFFF)), 4);
+    if (form == "u16")
+      return Little(static_cast<std::uint64_t>(Integer(inner, at, "\"u16\"", 0, 0xFFFF)), 2);
+    if (form == "u32")
+      return Little(static_cast<std::uint64_t>(Integer(inner, at, "\"u32\"", 0, 0xFFFFFFFF)), 4);
     std::string text = Text(inner, at, "the text");
     std::vector<std::uint8_t> bytes;
     if (form == "ascii") {
       for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) Fail(at, "\"ascii\" text holds a character outside ASCII");
+        if (static_cast<unsigned char>(c) >= 0x80)
+          Fail(at, "\"ascii\" text holds a character outside ASCII");
         bytes.push_back(static_cast<std::uint8_t>(c));
       }
       return bytes;
@@ -281,7 +297,8 @@ class ScriptReader {
   }
 
   RECTL Rect(const json& value, const std::string& pointer) const {
-    auto v = Numbers(value, pointer, "\"rect\" (x, y, width, height)", 4, -kLargestSide, kLargestSide);
+    auto v =
+        Numbers(value, pointer, "\"rect\" (x, y, width, height)", 4, -kLargestSide, kLargestSide);
     if (v[2] < 0 || v[3] < 0) Fail(pointer, "\"rect\" needs a width and a height of at least 0");
     return {static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
             static_cast<LONG>(v[1] + v[3])};
@@ -326,12 +343,14 @@ class ScriptReader {
       if (!key.empty()) required.push_back(key);
     }
     for (const auto& [key, value] : object.items()) {
-      bool known = std::find(required.begin(), required.end(), key) != required.end() ||
-                   std::find(shape->optional.begin(), shape->optional.end(), key) != shape->optional.end();
+      bool known =
+          std::find(required.begin(), required.end(), key) != required.end() ||
+          std::find(shape->optional.begin(), shape->optional.end(), key) != shape->optional.end();
       if (!known) Fail(Member(pointer, key), name + " takes no key \"" + key + "\"");
     }
     for (std::string_view key : required) {
-      if (!object.contains(key)) Fail(pointer, name + " needs the key \"" + std::string(key) + "\"");
+      if (!object.contains(key))
+        Fail(pointer, name + " needs the key \"" + std::string(key) + "\"");
     }
 
     ReplayCall call;
@@ -346,20 +365,29 @@ class ScriptReader {
     switch (call.kind) {
       case CallKind::kEnablePDEV: {
         call.pdev = Text(object["id"], at("id"), "\"id\"");
-        if (instances_.count(call.pdev) != 0) Fail(at("id"), "the id \"" + call.pdev + "\" is given twice");
-        call.device_name = object.contains("deviceName")
-                               ? Wide(Text(object["deviceName"], at("deviceName"), "\"deviceName\""))
-                               : u"Card printer";
-        if (object.contains("devmode")) call.devmode = DevMode(object["devmode"], at("devmode"), call.device_name);
+        if (instances_.count(call.pdev) != 0)
+          Fail(at("id"), "the id \"" + call.pdev + "\" is given twice");
+        call.device_name =
+            object.contains("deviceName")
+                ? Wide(Text(object["deviceName"], at("deviceName"), "\"deviceName\""))
+                : u"Card printer";
+        if (object.contains("devmode"))
+          call.devmode = DevMode(object["devmode"], at("devmode"), call.device_name);
         instances_[call.pdev] = true;
         break;
       }
       case CallKind::kStartDoc:
-        call.document_name = object.contains("docName") ? Wide(Text(object["docName"], at("docName"), "\"docName\"")) : u"replay";
-        if (object.contains("jobId")) call.job_id = static_cast<DWORD>(Integer(object["jobId"], at("jobId"), "\"jobId\"", 0, 0xFFFFFFFF));
+        call.document_name = object.contains("docName")
+                                 ? Wide(Text(object["docName"], at("docName"), "\"docName\""))
+                                 : u"replay";
+        if (object.contains("jobId"))
+          call.job_id =
+              static_cast<DWORD>(Integer(object["jobId"], at("jobId"), "\"jobId\"", 0, 0xFFFFFFFF));
         break;
       case CallKind::kEndDoc:
-        if (object.contains("flags")) call.end_flags = static_cast<FLONG>(Integer(object["flags"], at("flags"), "\"flags\"", 0, 0xFFFFFFFF));
+        if (object.contains("flags"))
+          call.end_flags =
+              static_cast<FLONG>(Integer(object["flags"], at("flags"), "\"flags\"", 0, 0xFFFFFFFF));
         break;
       case CallKind::kResetPDEV:
         call.pdev = Text(object["old"], at("old"), "\"old\"");
@@ -371,21 +399,27 @@ class ScriptReader {
         instances_[call.pdev] = false;
         break;
       case CallKind::kEscape:
-        call.escape = static_cast<ULONG>(Integer(object["escape"], at("escape"), "\"escape\"", 0, 0xFFFFFFFF));
-        if (object.contains("input") && !object["input"].is_null()) call.input = EscapeInput(object["input"], at("input"));
+        call.escape = static_cast<ULONG>(
+            Integer(object["escape"], at("escape"), "\"escape\"", 0, 0xFFFFFFFF));
+        if (object.contains("input") && !object["input"].is_null())
+          call.input = EscapeInput(object["input"], at("input"));
         if (object.contains("outputSize")) {
-          call.output_size = static_cast<ULONG>(Integer(object["outputSize"], at("outputSize"), "\"outputSize\"", 0, kLargestOutput));
+          call.output_size = static_cast<ULONG>(
+              Integer(object["outputSize"], at("outputSize"), "\"outputSize\"", 0, kLargestOutput));
         }
         break;
       case CallKind::kFill: {
         call.rect = Rect(object["rect"], at("rect"));
-        auto color = Numbers(object["color"], at("color"), "\"color\" (red, green, blue)", 3, 0, 255);
+        auto color =
+            Numbers(object["color"], at("color"), "\"color\" (red, green, blue)", 3, 0, 255);
         for (std::size_t i = 0; i < 3; ++i) call.color[i] = static_cast<std::uint8_t>(color[i]);
         break;
       }
       case CallKind::kBlit: {
-        auto size = Numbers(object["size"], at("size"), "\"size\" (width, height)", 2, 1, kLargestSide);
-        auto place = Numbers(object["at"], at("at"), "\"at\" (x, y)", 2, -kLargestSide, kLargestSide);
+        auto size =
+            Numbers(object["size"], at("size"), "\"size\" (width, height)", 2, 1, kLargestSide);
+        auto place =
+            Numbers(object["at"], at("at"), "\"at\" (x, y)", 2, -kLargestSide, kLargestSide);
         std::string file = FileOf(object["file"], at("file"));
         std::vector<std::uint8_t> pixels =
             Load([&] { return ReadWholeFile(file, "the raw RGB file"); }, at("file"));
@@ -393,7 +427,8 @@ class ScriptReader {
         if (pixels.size() != expected) {
           Fail(at("file"), "the raw RGB file " + file + " holds " + std::to_string(pixels.size()) +
                                " bytes where " + std::to_string(size[0]) + " by " +
-                               std::to_string(size[1]) + " pixels take " + std::to_string(expected));
+                               std::to_string(size[1]) + " pixels take " +
+                               std::to_string(expected));
         }
         call.picture.width = static_cast<int>(size[0]);
         call.picture.height = static_cast<int>(size[1]);

@@ -46,7 +46,7 @@ struct ReplayCall {
   CallKind kind;
   std::string name;  // as the script names it
   int line;
-  std::string pdev;  // the instance acted on (for a reset: the old one)
+  std::string pdev;      // the instance acted on (for a reset: the old one)
   std::string new_pdev;  // DrvResetPDEV's new instance
   // DrvEnablePDEV
   std::u16string device_name;

@@ -55,10 +55,14 @@ struct BadImage {
 };
 
 const BadImage kBadImages[] = {
-    {"image_missing.png", "the image " CARDPRINT_TEST_DATA "/image_missing.png cannot be read: no such file or directory."},
-    {"image_truncated.png", "the image " CARDPRINT_TEST_DATA "/image_truncated.png is a damaged PNG file ("},
-    {"image_truncated.jpg", "the image " CARDPRINT_TEST_DATA "/image_truncated.jpg is a damaged JPEG file ("},
-    {"image_not_png_or_jpeg.gif", "the image " CARDPRINT_TEST_DATA "/image_not_png_or_jpeg.gif is neither a PNG nor a JPEG file."},
+    {"image_missing.png", "the image " CARDPRINT_TEST_DATA
+                          "/image_missing.png cannot be read: no such file or directory."},
+    {"image_truncated.png",
+     "the image " CARDPRINT_TEST_DATA "/image_truncated.png is a damaged PNG file ("},
+    {"image_truncated.jpg",
+     "the image " CARDPRINT_TEST_DATA "/image_truncated.jpg is a damaged JPEG file ("},
+    {"image_not_png_or_jpeg.gif", "the image " CARDPRINT_TEST_DATA
+                                  "/image_not_png_or_jpeg.gif is neither a PNG nor a JPEG file."},
     {"", "the image " CARDPRINT_TEST_DATA "/ cannot be read: is a directory."},
 };
 
@@ -77,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Files, LoadBadImage, ::testing::ValuesIn(kBadImages));
 
 TEST(EncodePng, WritesWhatDecodesBackTheSame) {
   RgbImage image(3, 2);
-  for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = static_cast<std::uint8_t>(i * 13);
+  for (std::size_t i = 0; i < image.pixels.size(); ++i)
+    image.pixels[i] = static_cast<std::uint8_t>(i * 13);
   RgbImage back = DecodePng(EncodePng(image), "picture");
   EXPECT_EQ(back.width, 3);
   EXPECT_EQ(back.height, 2);

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, InspectBroken, ::testing::ValuesIn(kBrokenFix
 TEST(Inspect, DrawsEachPanelAndTheCard) {
   ScratchFolder folder;
   std::string pictures = folder / "pictures";
-  CommandResult result = RunInProcess({"inspect", Data("inspect_small_card.job"), "--png", pictures});
+  CommandResult result =
+      RunInProcess({"inspect", Data("inspect_small_card.job"), "--png", pictures});
   ASSERT_EQ(result.status, 0) << result.err;
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(pictures)) {
@@ -106,8 +107,9 @@ TEST(Inspect, DrawsEachPanelAndTheCard) {
 TEST(Inspect, RefusesBadUsageAndMissingJobs) {
   CommandResult none = RunInProcess({"inspect"});
   EXPECT_EQ(none.status, 2);
-  EXPECT_EQ(none.err,
-            "cardprint: cardprint inspect needs exactly one job file (see cardprint inspect --help).\n");
+  EXPECT_EQ(
+      none.err,
+      "cardprint: cardprint inspect needs exactly one job file (see cardprint inspect --help).\n");
   CommandResult unknown = RunInProcess({"inspect", "--pdf", "x"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "cardprint: cardprint inspect has no option --pdf.\n");
@@ -116,7 +118,8 @@ TEST(Inspect, RefusesBadUsageAndMissingJobs) {
   EXPECT_EQ(no_value.err, "cardprint: the option --png of cardprint inspect needs a value.\n");
   CommandResult missing = RunInProcess({"inspect", "/no/such.job"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "cardprint: the job /no/such.job cannot be read: no such file or directory.\n");
+  EXPECT_EQ(missing.err,
+            "cardprint: the job /no/such.job cannot be read: no such file or directory.\n");
   CommandResult help = RunInProcess({"inspect", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: cardprint inspect JOB", 0), 0u);

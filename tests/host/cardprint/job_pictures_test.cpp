@@ -70,14 +70,14 @@ TEST(JobPictures, TurnsALandscapeCardBack) {
   // The driver sends the landscape image's bottom-left pixel first, and the
   // first printed line runs up its left column.
   RgbImage frame(656, 1024);
-  frame.at(0, 0)[0] = 1;    // first dot of the first line
-  frame.at(655, 0)[0] = 2;  // last dot of the first line
+  frame.at(0, 0)[0] = 1;     // first dot of the first line
+  frame.at(655, 0)[0] = 2;   // last dot of the first line
   frame.at(0, 1023)[0] = 3;  // first dot of the last line
   RgbImage design = TurnFrameToLandscape(frame);
   EXPECT_EQ(design.width, 1024);
   EXPECT_EQ(design.height, 656);
-  EXPECT_EQ(design.at(0, 655)[0], 1);   // bottom left
-  EXPECT_EQ(design.at(0, 0)[0], 2);     // top left
+  EXPECT_EQ(design.at(0, 655)[0], 1);     // bottom left
+  EXPECT_EQ(design.at(0, 0)[0], 2);       // top left
   EXPECT_EQ(design.at(1023, 655)[0], 3);  // bottom right
 }
 

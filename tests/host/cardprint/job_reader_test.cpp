@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/cardprint/job_listing.h"
 #include "host/cardprint/job_builder.h"
+#include "host/cardprint/job_listing.h"
 
 namespace {
 
@@ -112,7 +112,8 @@ TEST(JobReader, ReadsTrackDataInEveryMode) {
   EXPECT_EQ(read.recorder.lines[2], "17 4 p0 trackData mode Q");
   std::vector<std::string> tracks;
   for (const std::string& line : read.recorder.lines) {
-    if (line.find("trackData") != std::string::npos) tracks.push_back(line.substr(line.find("mode")));
+    if (line.find("trackData") != std::string::npos)
+      tracks.push_back(line.substr(line.find("mode")));
   }
   ASSERT_EQ(tracks.size(), 3u);
   EXPECT_EQ(tracks[1], "mode W, track 1 \"\", track 2 \"1234567890\", track 3 \"\"");
@@ -132,7 +133,9 @@ struct WellFormedCase {
 const WellFormedCase kWellFormed[] = {
     {"FullCard", [](JobBuilder& j) { j.OneCard(0, 0, 656, 1024); }, 1, 1},
     {"AllPanelsOff",
-     [](JobBuilder& j) { j.DocumentStart().Adjustments().PageStart().Resets("YMCKO").DocumentEnd(); },
+     [](JobBuilder& j) {
+       j.DocumentStart().Adjustments().PageStart().Resets("YMCKO").DocumentEnd();
+     },
      1, 1},
     {"BlackOnly",
      [](JobBuilder& j) {
@@ -147,8 +150,7 @@ const WellFormedCase kWellFormed[] = {
        j.OverlayTrailer().DocumentEnd();
      },
      1, 1},
-    {"EdgeOfTheFrame",
-     [](JobBuilder& j) { j.OneCard(655, 1023, 1, 1); }, 1, 1},
+    {"EdgeOfTheFrame", [](JobBuilder& j) { j.OneCard(655, 1023, 1, 1); }, 1, 1},
     {"NoPages", [](JobBuilder& j) { j.DocumentStart().Adjustments().DocumentEnd(); }, 1, 0},
     {"TwoDocuments",
      [](JobBuilder& j) {
@@ -195,7 +197,7 @@ struct BrokenCase {
   const char* name;
   std::function<void(JobBuilder&)> build;
   std::function<std::size_t(const JobBuilder&)> offset;  // of the fault, from the built job
-  const char* reason;  // a part of the reason
+  const char* reason;                                    // a part of the reason
 };
 
 // A job up to and including the yellow panel's header, 4 by 2 dots at 0, 0:
@@ -249,14 +251,17 @@ const BrokenCase kBroken[] = {
      },
      [](const JobBuilder&) { return 20; }, "a stray byte 0x0A where a sequence was due"},
     {"UnknownSequence",
-     [](JobBuilder& j) { j.DocumentStart().Adjustments().Raw({0x1B, 'X', 0x0D}); },
+     [](JobBuilder& j) {
+       j.DocumentStart().Adjustments().Raw({0x1B, 'X', 0x0D});
+     },
      [](const JobBuilder&) { return 18; }, "an unknown sequence ESC \"X\""},
     {"TrailerNamesAnotherPanel",
      [](JobBuilder& j) {
        UpToYellowHeader(j);
        j.Data(8, 0).Trailer('M');
      },
-     [](const JobBuilder&) { return 78 + 3; }, "the trailer after the yellow data names the panel \"M\""},
+     [](const JobBuilder&) { return 78 + 3; },
+     "the trailer after the yellow data names the panel \"M\""},
     {"TrailerWithoutData",
      [](JobBuilder& j) {
        j.DocumentStart().Adjustments().PageStart().Raw({0x1B, 'a', 'C', '0', '0', '0', '1', 0x0D});
@@ -265,11 +270,9 @@ const BrokenCase kBroken[] = {
     {"PanelWithoutPageStart",
      [](JobBuilder& j) { j.DocumentStart().Adjustments().Resets("YMCKO"); },
      [](const JobBuilder&) { return 17; }, "a panel reset before any page start"},
-    {"PageOutsideADocument",
-     [](JobBuilder& j) { j.PageStart().Resets("YMCKO"); },
+    {"PageOutsideADocument", [](JobBuilder& j) { j.PageStart().Resets("YMCKO"); },
      [](const JobBuilder&) { return 0; }, "a page start outside a document"},
-    {"DocumentStartWithoutAdjustments",
-     [](JobBuilder& j) { j.DocumentStart().PageStart(); },
+    {"DocumentStartWithoutAdjustments", [](JobBuilder& j) { j.DocumentStart().PageStart(); },
      [](const JobBuilder&) { return 4; }, "not followed by the adjustments"},
     {"DocumentInsideADocument",
      [](JobBuilder& j) { j.DocumentStart().Adjustments().DocumentStart(); },
@@ -352,11 +355,9 @@ const BrokenCase kBroken[] = {
        j.OverlayArea(0, 0, 0, 1, 1, 1);
      },
      [](const JobBuilder&) { return 32; }, "an overlay area after the overlay trailer"},
-    {"AdjustmentFieldTooWide",
-     [](JobBuilder& j) { j.DocumentStart().Adjustments("10005050005"); },
+    {"AdjustmentFieldTooWide", [](JobBuilder& j) { j.DocumentStart().Adjustments("10005050005"); },
      [](const JobBuilder&) { return 6; }, "hold 11 characters instead of five two-digit fields"},
-    {"AdjustmentWithASign",
-     [](JobBuilder& j) { j.DocumentStart().Adjustments("-305050005"); },
+    {"AdjustmentWithASign", [](JobBuilder& j) { j.DocumentStart().Adjustments("-305050005"); },
      [](const JobBuilder&) { return 6; }, "\"-\" where a digit was due"},
     {"TrackTextTooLong",
      [](JobBuilder& j) {
@@ -367,7 +368,9 @@ const BrokenCase kBroken[] = {
      [](JobBuilder& j) { j.DocumentStart().Adjustments().TrackQ().Resets("Y"); },
      [](const JobBuilder&) { return 21; }, "the track data is not followed by a page start"},
     {"UnknownTrackMode",
-     [](JobBuilder& j) { j.DocumentStart().Adjustments().Raw({0x1B, 'M', 'q', 0x0D}); },
+     [](JobBuilder& j) {
+       j.DocumentStart().Adjustments().Raw({0x1B, 'M', 'q', 0x0D});
+     },
      [](const JobBuilder&) { return 19; }, "track data with the unknown mode \"q\""},
 };
 

@@ -4,13 +4,12 @@
 #include "host/cardprint/output_file.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <iterator>
-
-#include <gtest/gtest.h>
 
 #include "host/cardprint/errors.h"
 #include "host/cardprint/scratch_folder.h"

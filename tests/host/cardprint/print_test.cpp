@@ -87,7 +87,8 @@ const OptionCase kOptions[] = {
      {}},
     {"Copies",
      {"--copies", "3"},
-     {"panelTrailer: yellow, 3 copies", "panelTrailer: black, 3 copies", "overlayTrailer: 3 copies"},
+     {"panelTrailer: yellow, 3 copies", "panelTrailer: black, 3 copies",
+      "overlayTrailer: 3 copies"},
      {"panelTrailer: yellow, 1 copy"}},
     {"EncoderAlone", {"--encoder"}, {"trackData: mode Q"}, {}},
     {"TracksWritten",
@@ -159,7 +160,8 @@ TEST(Print, SendsColoursAsDrawnWithoutCorrection) {
 }
 
 TEST(Print, PrintsOneCardPerImageInOneDocument) {
-  DecodedJob job = Print({Data("print_card.png"), Data("print_uniform.png"), Data("print_card.png")});
+  DecodedJob job =
+      Print({Data("print_card.png"), Data("print_uniform.png"), Data("print_card.png")});
   EXPECT_EQ(job.pages, 3);
   EXPECT_EQ(job.Count("documentStart: mode L"), 1u);
   EXPECT_EQ(job.panels[0], job.panels[2]);
@@ -168,10 +170,11 @@ TEST(Print, PrintsOneCardPerImageInOneDocument) {
 
 TEST(Print, RunsABatchWithTracksAndCopiesBetweenCards) {
   ScratchFolder folder;
-  std::ofstream(folder / "cards.csv") << "image,track1,track2,track3,copies\n"
-                                      << Data("print_card.png") << ",ALICE,1111,,2\n"
-                                      << "\"" << Data("print_uniform.png") << "\",\"BOB, JR\",2222\n"
-                                      << Data("print_card.png") << ",,,\"3\"\"\",\n";
+  std::ofstream(folder / "cards.csv")
+      << "image,track1,track2,track3,copies\n"
+      << Data("print_card.png") << ",ALICE,1111,,2\n"
+      << "\"" << Data("print_uniform.png") << "\",\"BOB, JR\",2222\n"
+      << Data("print_card.png") << ",,,\"3\"\"\",\n";
   DecodedJob job = Print({"--batch", folder / "cards.csv", "--encoder", "--copies", "5"});
   EXPECT_EQ(job.pages, 3);
   EXPECT_EQ(job.Starting("trackData"),
@@ -214,55 +217,106 @@ struct BadInput {
 };
 
 const BadInput kBadInputs[] = {
-    {"MissingImage", {"/no/such/card.png"}, 1,
+    {"MissingImage",
+     {"/no/such/card.png"},
+     1,
      "cardprint: the image /no/such/card.png cannot be read: no such file or directory.\n"},
-    {"CorruptImage", {"DATA/image_truncated.png"}, 1,
+    {"CorruptImage",
+     {"DATA/image_truncated.png"},
+     1,
      "cardprint: the image DATA/image_truncated.png is a damaged PNG file ("},
-    {"CorruptJpeg", {"DATA/image_truncated.jpg"}, 1,
+    {"CorruptJpeg",
+     {"DATA/image_truncated.jpg"},
+     1,
      "cardprint: the image DATA/image_truncated.jpg is a damaged JPEG file ("},
-    {"NotAnImage", {"DATA/image_not_png_or_jpeg.gif"}, 1,
+    {"NotAnImage",
+     {"DATA/image_not_png_or_jpeg.gif"},
+     1,
      "cardprint: the image DATA/image_not_png_or_jpeg.gif is neither a PNG nor a JPEG file.\n"},
-    {"NoCopies", {"DATA/print_card.png", "--copies", "0"}, 1,
+    {"NoCopies",
+     {"DATA/print_card.png", "--copies", "0"},
+     1,
      "cardprint: the copy count 0 is out of range (1 to 999).\n"},
-    {"CopiesNotANumber", {"DATA/print_card.png", "--copies", "two"}, 1,
+    {"CopiesNotANumber",
+     {"DATA/print_card.png", "--copies", "two"},
+     1,
      "cardprint: the copy count \"two\" is not a whole number.\n"},
-    {"UnknownFit", {"DATA/print_card.png", "--fit", "fill"}, 1,
+    {"UnknownFit",
+     {"DATA/print_card.png", "--fit", "fill"},
+     1,
      "cardprint: the fit \"fill\" is not cover, contain or stretch.\n"},
-    {"UnknownOrientation", {"DATA/print_card.png", "--orientation", "sideways"}, 1,
+    {"UnknownOrientation",
+     {"DATA/print_card.png", "--orientation", "sideways"},
+     1,
      "cardprint: the orientation \"sideways\" is neither landscape nor portrait.\n"},
-    {"UnknownPanel", {"DATA/print_card.png", "--panels", "ymc,w"}, 1,
+    {"UnknownPanel",
+     {"DATA/print_card.png", "--panels", "ymc,w"},
+     1,
      "cardprint: the panels \"ymc,w\" are not a list of ymc, k and o separated by commas.\n"},
-    {"TrackTooLong", {"DATA/print_card.png", "--encoder", "--track1", std::string(100, 'A')}, 1,
+    {"TrackTooLong",
+     {"DATA/print_card.png", "--encoder", "--track1", std::string(100, 'A')},
+     1,
      "cardprint: the track 1 text is 100 characters long; at most 99 fit.\n"},
-    {"TrackCharacterTheCodePageLacks", {"DATA/print_card.png", "--encoder", "--track2", "\xE4\xB8\xAD"}, 1,
-     "cardprint: the track 2 text holds the character U+4E2D, which the printer's code page cannot encode.\n"},
-    {"PrintAreaOffTheCard", {"DATA/print_card.png", "--print-area", "600,0,100,1024"}, 1,
-     "cardprint: the print area 600,0,100,1024 does not lie on the card, whose frame is 656 dots by 1024 lines.\n"},
-    {"PrintAreaEmpty", {"DATA/print_card.png", "--print-area", "0,0,0,10"}, 1,
-     "cardprint: the print area 0,0,0,10 does not lie on the card, whose frame is 656 dots by 1024 lines.\n"},
-    {"OverlayOfUnknownType", {"DATA/print_card.png", "--overlay", "2:0,0,1,1"}, 1,
+    {"TrackCharacterTheCodePageLacks",
+     {"DATA/print_card.png", "--encoder", "--track2", "\xE4\xB8\xAD"},
+     1,
+     "cardprint: the track 2 text holds the character U+4E2D, which the printer's code page cannot "
+     "encode.\n"},
+    {"PrintAreaOffTheCard",
+     {"DATA/print_card.png", "--print-area", "600,0,100,1024"},
+     1,
+     "cardprint: the print area 600,0,100,1024 does not lie on the card, whose frame is 656 dots "
+     "by 1024 lines.\n"},
+    {"PrintAreaEmpty",
+     {"DATA/print_card.png", "--print-area", "0,0,0,10"},
+     1,
+     "cardprint: the print area 0,0,0,10 does not lie on the card, whose frame is 656 dots by 1024 "
+     "lines.\n"},
+    {"OverlayOfUnknownType",
+     {"DATA/print_card.png", "--overlay", "2:0,0,1,1"},
+     1,
      "cardprint: the overlay area \"2:0,0,1,1\" is not TYPE:X,Y,CX,CY with a type of 0 or 1.\n"},
     {"FiveOverlays",
      {"DATA/print_card.png", "--overlay", "0:0,0,1,1", "--overlay", "0:0,0,1,1", "--overlay",
       "0:0,0,1,1", "--overlay", "0:0,0,1,1", "--overlay", "0:0,0,1,1"},
-     1, "cardprint: a card has at most four overlay areas.\n"},
-    {"AdjustmentTooLarge", {"DATA/print_card.png", "--adjust", "6,0,0,0"}, 1,
+     1,
+     "cardprint: a card has at most four overlay areas.\n"},
+    {"AdjustmentTooLarge",
+     {"DATA/print_card.png", "--adjust", "6,0,0,0"},
+     1,
      "cardprint: the print position adjustment A1 must lie between -94 and 5.\n"},
-    {"SaturationTooLarge", {"DATA/print_card.png", "--color", "0,51,0,0"}, 1,
+    {"SaturationTooLarge",
+     {"DATA/print_card.png", "--color", "0,51,0,0"},
+     1,
      "cardprint: the saturation correction must lie between -50 and 50.\n"},
-    {"ThreeColourNumbers", {"DATA/print_card.png", "--color", "0,0,0"}, 1,
+    {"ThreeColourNumbers",
+     {"DATA/print_card.png", "--color", "0,0,0"},
+     1,
      "cardprint: the colour corrections \"0,0,0\" must be 4 numbers separated by commas.\n"},
-    {"TracksWithoutEncoder", {"DATA/print_card.png", "--track1", "X"}, 2,
+    {"TracksWithoutEncoder",
+     {"DATA/print_card.png", "--track1", "X"},
+     2,
      "cardprint: track texts and --mag-mode need --encoder, a printer with a magnetic encoder.\n"},
-    {"TracksInModeQ", {"DATA/print_card.png", "--encoder", "--mag-mode", "Q", "--track1", "X"}, 2,
+    {"TracksInModeQ",
+     {"DATA/print_card.png", "--encoder", "--mag-mode", "Q", "--track1", "X"},
+     2,
      "cardprint: track texts are not sent in encoding mode Q; use R or W.\n"},
-    {"UnknownOption", {"DATA/print_card.png", "--colour", "1"}, 2,
+    {"UnknownOption",
+     {"DATA/print_card.png", "--colour", "1"},
+     2,
      "cardprint: cardprint print has no option --colour.\n"},
-    {"NoImage", {}, 2,
+    {"NoImage",
+     {},
+     2,
      "cardprint: cardprint print needs at least one image (see cardprint print --help).\n"},
-    {"ImagesAndBatch", {"DATA/print_card.png", "--batch", "DATA/none.csv"}, 2,
-     "cardprint: cardprint print takes its images from --batch or from the command line, not both.\n"},
-    {"MissingBatch", {"--batch", "/no/cards.csv"}, 1,
+    {"ImagesAndBatch",
+     {"DATA/print_card.png", "--batch", "DATA/none.csv"},
+     2,
+     "cardprint: cardprint print takes its images from --batch or from the command line, not "
+     "both.\n"},
+    {"MissingBatch",
+     {"--batch", "/no/cards.csv"},
+     1,
      "cardprint: the batch file /no/cards.csv cannot be read: no such file or directory.\n"},
 };
 
@@ -295,7 +349,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, PrintBadInput, ::testing::ValuesIn(kBadInputs),
 TEST(Print, RefusesABatchRowWithABadCopyCount) {
   ScratchFolder folder;
   std::ofstream(folder / "cards.csv") << Data("print_card.png") << ",,,,1000\n";
-  CommandResult result = RunInProcess({"print", "--batch", folder / "cards.csv", "-o", folder / "job.prn"});
+  CommandResult result =
+      RunInProcess({"print", "--batch", folder / "cards.csv", "-o", folder / "job.prn"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "cardprint: line 1 of the batch file " + (folder / "cards.csv") +
                             ": the copy count 1000 is out of range (1 to 999).\n");

@@ -21,7 +21,8 @@ TEST(Program, EveryCommandAnswersHelp) {
   for (const Command& command : CardprintCommands()) {
     CommandResult result = RunInProcess({std::string(command.name), "--help"});
     EXPECT_EQ(result.status, 0) << command.name;
-    EXPECT_EQ(result.out.rfind("Usage: cardprint " + std::string(command.name), 0), 0u) << result.out;
+    EXPECT_EQ(result.out.rfind("Usage: cardprint " + std::string(command.name), 0), 0u)
+        << result.out;
     EXPECT_EQ(result.err, "");
   }
   CommandResult program = RunInProcess({"--help"});
@@ -64,7 +65,8 @@ TEST(Program, PrintsTheExampleCardAsDesigned) {
   ASSERT_EQ(printed.status, 0) << printed.err;
   CommandResult inspected = RunInProcess({"inspect", folder / "card.prn"});
   EXPECT_EQ(inspected.status, 0) << inspected.err;
-  EXPECT_NE(inspected.out.find("well formed: 2687155 bytes, 1 document, 1 page"), std::string::npos);
+  EXPECT_NE(inspected.out.find("well formed: 2687155 bytes, 1 document, 1 page"),
+            std::string::npos);
 
   // The preview is the design after the driver's colour correction: close to
   // it everywhere but at the overlay's outline.

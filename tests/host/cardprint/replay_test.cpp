@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "host/cardprint/decoded_job.h"
 #include "host/cardprint/job_builder.h"
@@ -30,8 +29,8 @@ json Enable(json devmode = nullptr) {
 }
 
 json Disable(const std::string& id = "a") {
-  return json::array({{{"call", "DrvDisableSurface"}, {"pdev", id}},
-                      {{"call", "DrvDisablePDEV"}, {"pdev", id}}});
+  return json::array(
+      {{{"call", "DrvDisableSurface"}, {"pdev", id}}, {{"call", "DrvDisablePDEV"}, {"pdev", id}}});
 }
 
 json Calls(std::initializer_list<json> parts) {
@@ -59,8 +58,8 @@ struct Replayed {
 Replayed Replay(const ScratchFolder& folder, const json& script) {
   std::ofstream(folder / "script.json") << script.dump(2);
   Replayed replayed;
-  replayed.result = RunInProcess({"replay", folder / "script.json", "-o", folder / "job.prn",
-                                  "--log", folder / "log.jsonl"});
+  replayed.result = RunInProcess(
+      {"replay", folder / "script.json", "-o", folder / "job.prn", "--log", folder / "log.jsonl"});
   replayed.job = FileBytes(folder / "job.prn");
   std::ifstream log(folder / "log.jsonl");
   for (std::string line; std::getline(log, line);) replayed.log.push_back(json::parse(line));
@@ -86,7 +85,10 @@ const SameJobCase kSameJobs[] = {
         {"dmOrientation", 1},
         {"rcPrint", {8, 16, 600, 1000}},
         {"aOverlayArea",
-         {{1, 10, 10, 20, 20}, {2, 0, 0, 655, 1023}, {2, 0, 0, 655, 1023}, {2, 0, 0, 655, 1023}}}}}},
+         {{1, 10, 10, 20, 20},
+          {2, 0, 0, 655, 1023},
+          {2, 0, 0, 655, 1023},
+          {2, 0, 0, 655, 1023}}}}}},
      json::array({{{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 17}, {"input", {{"u32", 2}}}}}),
      {0, 0, 656, 1024}},
 };
@@ -102,9 +104,9 @@ TEST_P(PrintAndReplay, GiveTheSameJob) {
   ASSERT_EQ(printed.status, 0) << printed.err;
 
   json image{{"call", "image"}, {"pdev", "a"}, {"file", Data("print_card.png")}, {"rect", c.rect}};
-  json script{{"calls", Calls({Enable(c.devmode), c.escapes, Call("DrvStartDoc"),
-                               Call("DrvStartPage"), image, Call("DrvSendPage"),
-                               Call("DrvEndDoc"), Disable()})}};
+  json script{
+      {"calls", Calls({Enable(c.devmode), c.escapes, Call("DrvStartDoc"), Call("DrvStartPage"),
+                       image, Call("DrvSendPage"), Call("DrvEndDoc"), Disable()})}};
   Replayed replayed = Replay(folder, script);
   ASSERT_EQ(replayed.result.status, 0) << replayed.result.err;
   EXPECT_BYTES_EQ(FileBytes(folder / "printed.prn"), replayed.job);
@@ -123,7 +125,8 @@ std::vector<std::uint8_t> DefaultJobWithBlackRectangle(int left, int top, int ri
     for (int dot = 0; dot < 656; ++dot) {
       int column = line;
       int row = 655 - dot;
-      if (column >= left && column < right && row >= top && row < bottom) black[line * 656 + dot] = 0xFF;
+      if (column >= left && column < right && row >= top && row < bottom)
+        black[line * 656 + dot] = 0xFF;
     }
   }
   JobBuilder job;
@@ -153,9 +156,10 @@ TEST(Replay, CarriesADocumentOverAResetInstance) {
       {{"call", "DrvEnableSurface"}, {"pdev", "b"}},
       {{"call", "DrvResetPDEV"}, {"old", "a"}, {"new", "b"}},
   });
-  json script{{"calls", Calls({Enable(), Call("DrvStartDoc"), Call("DrvStartPage"), Call("DrvSendPage"),
-                               second, Disable("a"), Call("DrvStartDoc", "b"), Call("DrvStartPage", "b"),
-                               Call("DrvSendPage", "b"), Call("DrvEndDoc", "b"), Disable("b")})}};
+  json script{
+      {"calls", Calls({Enable(), Call("DrvStartDoc"), Call("DrvStartPage"), Call("DrvSendPage"),
+                       second, Disable("a"), Call("DrvStartDoc", "b"), Call("DrvStartPage", "b"),
+                       Call("DrvSendPage", "b"), Call("DrvEndDoc", "b"), Disable("b")})}};
   Replayed replayed = Replay(folder, script);
   ASSERT_EQ(replayed.result.status, 0) << replayed.result.err;
   DecodedJob job = DecodeJob(replayed.job);
@@ -213,17 +217,21 @@ TEST(Replay, LogsTheCapabilitiesOfTheDefaultDeviceMode) {
 
 TEST(Replay, LogsEscapesWithTheirOutputAndTheLastError) {
   ScratchFolder folder;
-  json calls = Calls({Enable(),
-                      {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 20}, {"outputSize", 14}},
-                      {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 20}, {"outputSize", 13}},
-                      {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 8}, {"input", {{"u16", 17}}}},
-                      {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 4159}, {"input", {{"ascii", "w"}}}},
-                      {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 4157}, {"input", {{"utf16", "12"}}}},
-                      Disable()});
+  json calls =
+      Calls({Enable(),
+             {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 20}, {"outputSize", 14}},
+             {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 20}, {"outputSize", 13}},
+             {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 8}, {"input", {{"u16", 17}}}},
+             {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 4159}, {"input", {{"ascii", "w"}}}},
+             {{"call", "DrvEscape"}, {"pdev", "a"}, {"escape", 4157}, {"input", {{"utf16", "12"}}}},
+             Disable()});
   Replayed replayed = Replay(folder, {{"calls", calls}});
   ASSERT_EQ(replayed.result.status, 0) << replayed.result.err;
-  EXPECT_EQ(replayed.log[3], (json{{"call", "DrvEscape"}, {"line", replayed.log[3]["line"]}, {"result", 1},
-                                   {"lastError", 0}, {"output", "546865726d6f7072696e74657200"}}));
+  EXPECT_EQ(replayed.log[3], (json{{"call", "DrvEscape"},
+                                   {"line", replayed.log[3]["line"]},
+                                   {"result", 1},
+                                   {"lastError", 0},
+                                   {"output", "546865726d6f7072696e74657200"}}));
   EXPECT_EQ(replayed.log[4]["result"], 0);
   EXPECT_EQ(replayed.log[4]["lastError"], 87);
   EXPECT_EQ(replayed.log[5]["result"], 999);
@@ -245,8 +253,8 @@ TEST(Replay, ShowsWhatAScriptLeavesAllocated) {
 TEST(Replay, SetsThePrintersRegistryData) {
   ScratchFolder folder;
   json script{{"printer", {{"registry", {{"PrinterData", {{"props", {{"dwMagEncoder", 1}}}}}}}}},
-              {"calls", Calls({Enable(), Call("DrvStartDoc"), Call("DrvStartPage"), Call("DrvSendPage"),
-                               Call("DrvEndDoc"), Disable()})}};
+              {"calls", Calls({Enable(), Call("DrvStartDoc"), Call("DrvStartPage"),
+                               Call("DrvSendPage"), Call("DrvEndDoc"), Disable()})}};
   Replayed replayed = Replay(folder, script);
   ASSERT_EQ(replayed.result.status, 0) << replayed.result.err;
   EXPECT_TRUE(DecodeJob(replayed.job).Has("trackData: mode Q"));
@@ -265,36 +273,47 @@ const MalformedScript kMalformed[] = {
     {"UnknownCall", "{\"calls\": [\n  {\"call\": \"DrvStartDocument\", \"pdev\": \"a\"}\n]}\n",
      " is malformed: line 2: there is no call \"DrvStartDocument\"."},
     {"UnknownKey",
-     "{\"calls\": [\n  {\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n  {\"call\": \"DrvStartDoc\",\n   \"pdv\": \"a\"}\n]}\n",
+     "{\"calls\": [\n  {\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n  {\"call\": "
+     "\"DrvStartDoc\",\n   \"pdv\": \"a\"}\n]}\n",
      " is malformed: line 4: DrvStartDoc takes no key \"pdv\"."},
     {"MissingKey", "{\"calls\": [\n  {\"call\": \"DrvEnablePDEV\"}\n]}\n",
      " is malformed: line 2: DrvEnablePDEV needs the key \"id\"."},
     {"InstanceNeverEnabled", "{\"calls\": [\n  {\"call\": \"DrvStartDoc\", \"pdev\": \"a\"}\n]}\n",
      " is malformed: line 2: no DrvEnablePDEV before this call has the id \"a\"."},
     {"InstanceDisabled",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n {\"call\": \"DrvDisablePDEV\", \"pdev\": \"a\"},\n {\"call\": \"DrvSendPage\", \"pdev\": \"a\"}]}\n",
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n {\"call\": \"DrvDisablePDEV\", "
+     "\"pdev\": \"a\"},\n {\"call\": \"DrvSendPage\", \"pdev\": \"a\"}]}\n",
      " is malformed: line 3: the instance \"a\" was disabled before this call."},
     {"UnknownDevModeField",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"fields\": {\n    \"bPrintX\": 1}}}]}\n",
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"fields\": {\n   "
+     " \"bPrintX\": 1}}}]}\n",
      " is malformed: line 3: the device mode has no field \"bPrintX\"."},
     {"DevModeFieldOutOfRange",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"fields\": {\"dmOrientation\": 40000}}}]}\n",
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"fields\": "
+     "{\"dmOrientation\": 40000}}}]}\n",
      " is malformed: line 2: the field dmOrientation must lie between -32768 and 32767."},
     {"DevModeShorterThanItSays",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"hex\": \"00000000\"}}]}\n",
-     " is malformed: line 2: the device mode's declared sizes (dmSize and dmDriverExtra) do not fit its 4 bytes."},
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\",\n  \"devmode\": {\"hex\": "
+     "\"00000000\"}}]}\n",
+     " is malformed: line 2: the device mode's declared sizes (dmSize and dmDriverExtra) do not "
+     "fit its 4 bytes."},
     {"BadHex", "{\"printer\": {\"registry\": {\"FreeMem\": {\"hex\": \"0g\"}}}, \"calls\": []}\n",
      " is malformed: line 1: \"hex\" holds a character that is not a hex digit."},
-    {"PropsForAnotherValue", "{\"printer\": {\"registry\": {\"FreeMem\": {\"props\": {}}}}, \"calls\": []}\n",
+    {"PropsForAnotherValue",
+     "{\"printer\": {\"registry\": {\"FreeMem\": {\"props\": {}}}}, \"calls\": []}\n",
      " is malformed: line 1: only \"PrinterData\" can be given as \"props\"."},
     {"ColorOutOfRange",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"fill\", \"pdev\": \"a\", \"rect\": [0,0,1,1], \"color\": [0,0,256]}]}\n",
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"fill\", \"pdev\": "
+     "\"a\", \"rect\": [0,0,1,1], \"color\": [0,0,256]}]}\n",
      " is malformed: line 2: \"color\" (red, green, blue) must be a whole number from 0 to 255."},
     {"RawFileOfTheWrongSize",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"blit\", \"pdev\": \"a\", \"file\": \"pixels.rgb\", \"size\": [2, 2], \"at\": [0, 0]}]}\n",
-     " is malformed: line 2: the raw RGB file FOLDER/pixels.rgb holds 9 bytes where 2 by 2 pixels take 12."},
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"blit\", \"pdev\": "
+     "\"a\", \"file\": \"pixels.rgb\", \"size\": [2, 2], \"at\": [0, 0]}]}\n",
+     " is malformed: line 2: the raw RGB file FOLDER/pixels.rgb holds 9 bytes where 2 by 2 pixels "
+     "take 12."},
     {"MissingImage",
-     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"image\", \"pdev\": \"a\", \"file\": \"none.png\", \"rect\": [0, 0, 1, 1]}]}\n",
+     "{\"calls\": [{\"call\": \"DrvEnablePDEV\", \"id\": \"a\"},\n{\"call\": \"image\", \"pdev\": "
+     "\"a\", \"file\": \"none.png\", \"rect\": [0, 0, 1, 1]}]}\n",
      " is malformed: line 2: the image FOLDER/none.png cannot be read: no such file or directory."},
 };
 
@@ -304,8 +323,8 @@ TEST_P(ReplayMalformed, IsRefusedBeforeAnyCall) {
   ScratchFolder folder;
   std::ofstream(folder / "script.json") << GetParam().text;
   std::ofstream(folder / "pixels.rgb") << "123456789";
-  CommandResult result = RunInProcess({"replay", folder / "script.json", "-o", folder / "job.prn",
-                                       "--log", folder / "log.jsonl"});
+  CommandResult result = RunInProcess(
+      {"replay", folder / "script.json", "-o", folder / "job.prn", "--log", folder / "log.jsonl"});
   EXPECT_EQ(result.status, 1);
   std::string message = GetParam().message;
   for (std::size_t at; (at = message.find("FOLDER")) != std::string::npos;) {
@@ -323,8 +342,8 @@ TEST(Replay, FailsOnAFullDeviceAndLeavesNoLog) {
   ScratchFolder folder;
   json script{{"calls", Calls({Enable(), Call("DrvStartDoc"), Call("DrvEndDoc"), Disable()})}};
   std::ofstream(folder / "script.json") << script.dump();
-  CommandResult result = RunInProcess({"replay", folder / "script.json", "-o", "/dev/full", "--log",
-                                       folder / "log.jsonl"});
+  CommandResult result = RunInProcess(
+      {"replay", folder / "script.json", "-o", "/dev/full", "--log", folder / "log.jsonl"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "cardprint: cannot write /dev/full: no space left on device.\n");
   EXPECT_EQ(folder.Files(), std::vector<std::string>{"script.json"});

@@ -22,7 +22,8 @@ std::string ReadAll(int fd) {
   std::string all;
   char chunk[65536];
   ssize_t count;
-  while ((count = read(fd, chunk, sizeof chunk)) > 0) all.append(chunk, static_cast<std::size_t>(count));
+  while ((count = read(fd, chunk, sizeof chunk)) > 0)
+    all.append(chunk, static_cast<std::size_t>(count));
   return all;
 }
 

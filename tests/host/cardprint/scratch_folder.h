@@ -11,7 +11,8 @@
 class ScratchFolder {
  public:
   ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cardprint-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "cardprint-test-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
   }
   ~ScratchFolder() { std::filesystem::remove_all(path_); }
