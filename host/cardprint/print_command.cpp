@@ -238,6 +238,14 @@ PrintJob Check(const RawOptions& raw) {
   if (raw.batch && any_track) {
     throw UsageError("the track texts of a batch come from its file, not from --track options.");
   }
+  if (raw.preview && (*raw.preview == raw.output && raw.output != "-")) {
+    throw UsageError("the preview and the job cannot be the same file.");
+  }
+  if (raw.preview && *raw.preview == "-" &&
+      (raw.output == "-" || raw.batch || raw.images.size() > 1)) {
+    throw UsageError(
+        "only the preview of a one-card job written to a file can go to standard output.");
+  }
   if ((any_track || raw.mag_mode) && !raw.encoder) {
     throw UsageError(
         "track texts and --mag-mode need --encoder, a printer with a magnetic encoder.");

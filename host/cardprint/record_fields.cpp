@@ -35,6 +35,7 @@ std::optional<std::string> SetNumber(std::span<std::uint8_t> record, std::size_t
                                      const std::string& what) {
   Range range = RangeOf(kind);
   if (!value.is_number_integer()) return what + " needs a whole number";
+  // An unsigned value beyond 64-bit signed range is out of every field's range.
   std::int64_t number =
       value.is_number_unsigned()
           ? static_cast<std::int64_t>(std::min<std::uint64_t>(
@@ -50,9 +51,6 @@ std::optional<std::string> SetNumber(std::span<std::uint8_t> record, std::size_t
   return std::nullopt;
 }
 
-std::optional<std::string> SetValue(std::span<std::uint8_t> record, const FieldLayout& field,
-                                    std::string_view record_name, const nlohmann::json& value);
-
 std::optional<std::string> SetRecord(std::span<std::uint8_t> record, const FieldLayout& field,
                                      const nlohmann::json& value) {
   std::string what = "the field " + std::string(field.name);
@@ -65,7 +63,7 @@ std::optional<std::string> SetRecord(std::span<std::uint8_t> record, const Field
 }
 
 std::optional<std::string> SetValue(std::span<std::uint8_t> record, const FieldLayout& field,
-                                    std::string_view, const nlohmann::json& value) {
+                                    const nlohmann::json& value) {
   std::string what = "the field " + std::string(field.name);
   if (field.kind == FieldKind::kRecord) return SetRecord(record, field, value);
   if (field.kind == FieldKind::kText) {
@@ -115,7 +113,7 @@ std::optional<std::string> SetField(std::span<std::uint8_t> record,
                                     std::string_view record_name, std::string_view name,
                                     const nlohmann::json& value) {
   for (const FieldLayout& field : layout) {
-    if (field.name == name) return SetValue(record, field, record_name, value);
+    if (field.name == name) return SetValue(record, field, value);
   }
   return std::string(record_name) + " has no field \"" + std::string(name) + "\"";
 }

@@ -314,6 +314,11 @@ const BadInput kBadInputs[] = {
      2,
      "cardprint: cardprint print takes its images from --batch or from the command line, not "
      "both.\n"},
+    {"PreviewsOfSeveralCardsToStandardOutput",
+     {"DATA/print_card.png", "DATA/print_card.png", "--preview", "-"},
+     2,
+     "cardprint: only the preview of a one-card job written to a file can go to standard "
+     "output.\n"},
     {"MissingBatch",
      {"--batch", "/no/cards.csv"},
      1,
