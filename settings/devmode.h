@@ -20,7 +20,7 @@ inline constexpr SHORT DM_MAX_SCALE = 1000;
 inline constexpr SHORT DM_MAX_COPIES = 999;
 
 // Public part sizes of the layouts the driver recognises, and their
-// specification versions.
+// dmSpecVersion values.
 inline constexpr WORD DM_SIZE_320 = 188;
 inline constexpr WORD DM_SIZE_400 = 212;
 inline constexpr WORD DM_SIZE_401 = 220;
@@ -37,7 +37,7 @@ BOOL SetDefaultDevMode(CARDDEVMODE* pdm, const WCHAR* pwszDeviceName, PPDOBJ* hp
 // against the bytes behind it; nothing past dmSize + dmDriverExtra is read.
 BOOL ValidateSetDevMode(CARDDEVMODE* pdmCur, const DEVMODEW* pdmIn, PPDOBJ* hppd);
 
-// The specification version implied by the public size (188: 0x320,
+// The dmSpecVersion implied by the public size (188: 0x320,
 // 212: 0x400, 220: 0x401), else the record's own dmSpecVersion; 0 for null.
 WORD CheckDevmodeVersion(const DEVMODEW* pdm);
 
