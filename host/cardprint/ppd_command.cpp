@@ -92,7 +92,7 @@ int RunDump(CommandArguments args, Console& console) {
 
   const std::vector<PpdRefusal>* errors = refusals ? &*refusals : nullptr;
   if (json) {
-    console.out << PpdImageJson(image.get(), errors).dump(2) << "\n";
+    console.out << PpdImageJson(image.get(), errors) << "\n";
   } else {
     WritePpdImageText(console.out, image.get(), errors);
   }

@@ -2,16 +2,14 @@
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "host/cardprint/json_writer.h"
 #include "ppd/packed_image.h"
 #include "ppd/queries.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // An 8-bit string in UTF-8, each byte taken as the code point of its value.
 std::string Latin1ToUtf8(const CHAR* text) {
@@ -28,10 +26,6 @@ std::string Latin1ToUtf8(const CHAR* text) {
   return out;
 }
 
-Json String(const CHAR* text) { return text != nullptr ? Json(Latin1ToUtf8(text)) : Json(nullptr); }
-
-Json Rect(const PSRECT& rect) { return Json::array({rect.left, rect.bottom, rect.right, rect.top}); }
-
 const UIGROUP* GroupAt(PPDOBJ* image, WORD feature) {
   if (feature == PPD_UNRESOLVED) return nullptr;
   LISTOBJ* item = LISTOBJ_FindIndexed(image->uiGroups, feature);
@@ -44,10 +38,10 @@ const UIOPTION* OptionAt(const UIGROUP* group, WORD option) {
   return item != nullptr ? ListRecord<UIOPTION>(item) : nullptr;
 }
 
-Json FeatureName(const UIGROUP* group) { return group != nullptr ? String(group->header.name) : Json(nullptr); }
-
-Json OptionName(const UIOPTION* option) {
-  return option != nullptr ? String(option->header.name) : Json(nullptr);
+// The names a table entry's indexes resolve to; NULL when they do not.
+const CHAR* NameOf(const UIGROUP* group) { return group != nullptr ? group->header.name : nullptr; }
+const CHAR* NameOf(const UIOPTION* option) {
+  return option != nullptr ? option->header.name : nullptr;
 }
 
 std::vector<BYTE> DocumentDefaults(PPDOBJ* image) {
@@ -62,112 +56,152 @@ std::vector<BYTE> PrinterDefaults(PPDOBJ* image) {
   return sel;
 }
 
-Json OptionJson(const UIOPTION* option, WORD kind) {
-  Json json;
-  json["name"] = String(option->header.name);
-  json["translation"] = String(option->translation);
-  json["invocation"] = String(option->invocation);
+// JSON output.
+
+class DumpWriter : public JsonWriter {
+ public:
+  using JsonWriter::JsonWriter;
+
+  void Member(std::string_view key, std::int64_t value) {
+    Key(key);
+    Number(value);
+  }
+  void Flag(std::string_view key, ULONG value) {
+    Key(key);
+    Boolean(value != 0);
+  }
+  void Text(std::string_view key, const CHAR* value) {
+    Key(key);
+    if (value != nullptr) {
+      Latin1String(value);
+    } else {
+      Null();
+    }
+  }
+  void Rect(std::string_view key, const PSRECT& rect) {
+    Key(key);
+    BeginArray();
+    for (LONG edge : {rect.left, rect.bottom, rect.right, rect.top}) Number(edge);
+    EndArray();
+  }
+  void Bytes(std::string_view key, const std::vector<BYTE>& bytes) {
+    Key(key);
+    BeginArray();
+    for (BYTE byte : bytes) Number(byte);
+    EndArray();
+  }
+};
+
+void OptionJson(DumpWriter& json, const UIOPTION* option, WORD kind) {
+  json.BeginObject();
+  json.Text("name", option->header.name);
+  json.Text("translation", option->translation);
+  json.Text("invocation", option->invocation);
   const LISTOBJ* item = &option->header;
   switch (kind) {
     case UIGRP_PAGESIZE: {
       const auto* media = reinterpret_cast<const MEDIAOPTION*>(item);
-      json["pageRegionCode"] = String(media->pageRegionCode);
-      json["paperWidth"] = media->paperWidth;
-      json["paperHeight"] = media->paperHeight;
-      json["imageableArea"] = Rect(media->imageableArea);
+      json.Text("pageRegionCode", media->pageRegionCode);
+      json.Member("paperWidth", media->paperWidth);
+      json.Member("paperHeight", media->paperHeight);
+      json.Rect("imageableArea", media->imageableArea);
       break;
     }
     case UIGRP_RESOLUTION: {
       const auto* resolution = reinterpret_cast<const RESOPTION*>(item);
-      json["jclResolutionCode"] = String(resolution->jclResolutionCode);
-      json["setResolutionCode"] = String(resolution->setResolutionCode);
-      json["screenAngle"] = resolution->screenAngle;
-      json["screenFreq"] = resolution->screenFreq;
+      json.Text("jclResolutionCode", resolution->jclResolutionCode);
+      json.Text("setResolutionCode", resolution->setResolutionCode);
+      json.Member("screenAngle", resolution->screenAngle);
+      json.Member("screenFreq", resolution->screenFreq);
       break;
     }
     case UIGRP_INPUTSLOT:
-      json["requiresPageRegion"] =
-          reinterpret_cast<const INPUTSLOTOPTION*>(item)->requiresPageRegion != 0;
+      json.Flag("requiresPageRegion",
+                reinterpret_cast<const INPUTSLOTOPTION*>(item)->requiresPageRegion);
       break;
     case UIGRP_VMOPTION:
-      json["vmSize"] = reinterpret_cast<const VMOPTION*>(item)->vmSize;
+      json.Member("vmSize", reinterpret_cast<const VMOPTION*>(item)->vmSize);
       break;
     default:
       break;
   }
-  return json;
+  json.EndObject();
 }
 
-Json GroupJson(const UIGROUP* group) {
-  Json json;
-  json["name"] = String(group->header.name);
-  json["translation"] = String(group->translation);
-  json["kind"] = group->kind;
-  json["uiType"] = group->uiType;
-  json["flags"] = group->flags;
-  json["featureIndex"] = group->featureIndex;
-  json["installable"] = group->installable != 0;
-  json["default"] = group->defaultIndex;
-  Json options = Json::array();
+void GroupJson(DumpWriter& json, const UIGROUP* group) {
+  json.BeginObject();
+  json.Text("name", group->header.name);
+  json.Text("translation", group->translation);
+  json.Member("kind", group->kind);
+  json.Member("uiType", group->uiType);
+  json.Member("flags", group->flags);
+  json.Member("featureIndex", group->featureIndex);
+  json.Flag("installable", group->installable);
+  json.Member("default", static_cast<std::int64_t>(group->defaultIndex));
+  json.Key("options");
+  json.BeginArray();
   for (LISTOBJ* item = group->options; item != nullptr; item = item->next) {
-    options.push_back(OptionJson(ListRecord<UIOPTION>(item), group->kind));
+    OptionJson(json, ListRecord<UIOPTION>(item), group->kind);
   }
-  json["options"] = std::move(options);
-  return json;
+  json.EndArray();
+  json.EndObject();
 }
 
-Json OrderDepsJson(PPDOBJ* image) {
-  Json deps = Json::array();
+void OrderDepsJson(DumpWriter& json, PPDOBJ* image) {
+  json.Key("orderDeps");
+  json.BeginArray();
   const PPDTABLE* table = PpdOrderDepTable(image);
-  for (WORD i = 0; table != nullptr && i < table->count; ++i) {
+  for (ULONG i = 0; table != nullptr && i < table->count; ++i) {
     const ORDERDEPENTRY& entry = PpdOrderDepEntries(table)[i];
     const UIGROUP* group = GroupAt(image, entry.featureIndex);
-    Json json;
-    json["featureIndex"] = entry.featureIndex;
-    json["optionIndex"] = entry.optionIndex;
-    json["order"] = entry.order;
-    json["section"] = entry.section;
-    json["feature"] = FeatureName(group);
-    json["option"] = OptionName(OptionAt(group, entry.optionIndex));
-    deps.push_back(std::move(json));
+    json.BeginObject();
+    json.Member("featureIndex", entry.featureIndex);
+    json.Member("optionIndex", entry.optionIndex);
+    json.Member("order", entry.order);
+    json.Member("section", entry.section);
+    json.Text("feature", NameOf(group));
+    json.Text("option", NameOf(OptionAt(group, entry.optionIndex)));
+    json.EndObject();
   }
-  return deps;
+  json.EndArray();
 }
 
-Json ConstraintsJson(PPDOBJ* image) {
-  Json constraints = Json::array();
+void ConstraintsJson(DumpWriter& json, PPDOBJ* image) {
+  json.Key("constraints");
+  json.BeginArray();
   const PPDTABLE* table = PpdConstraintTable(image);
-  for (WORD i = 0; table != nullptr && i < table->count; ++i) {
+  for (ULONG i = 0; table != nullptr && i < table->count; ++i) {
     const CONSTRAINTENTRY& entry = PpdConstraintEntries(table)[i];
     const UIGROUP* group1 = GroupAt(image, entry.feature1);
     const UIGROUP* group2 = GroupAt(image, entry.feature2);
-    Json json;
-    json["feature1"] = entry.feature1;
-    json["option1"] = entry.option1;
-    json["feature2"] = entry.feature2;
-    json["option2"] = entry.option2;
-    json["feature1Name"] = FeatureName(group1);
-    json["option1Name"] = OptionName(OptionAt(group1, entry.option1));
-    json["feature2Name"] = FeatureName(group2);
-    json["option2Name"] = OptionName(OptionAt(group2, entry.option2));
-    constraints.push_back(std::move(json));
+    json.BeginObject();
+    json.Member("feature1", entry.feature1);
+    json.Member("option1", entry.option1);
+    json.Member("feature2", entry.feature2);
+    json.Member("option2", entry.option2);
+    json.Text("feature1Name", NameOf(group1));
+    json.Text("option1Name", NameOf(OptionAt(group1, entry.option1)));
+    json.Text("feature2Name", NameOf(group2));
+    json.Text("option2Name", NameOf(OptionAt(group2, entry.option2)));
+    json.EndObject();
   }
-  return constraints;
+  json.EndArray();
 }
 
-Json FontsJson(PPDOBJ* image) {
-  Json fonts = Json::array();
+void FontsJson(DumpWriter& json, PPDOBJ* image) {
+  json.Key("deviceFonts");
+  json.BeginArray();
   for (LISTOBJ* item = image->deviceFonts; item != nullptr; item = item->next) {
     const DEVFONT* font = ListRecord<DEVFONT>(item);
-    Json json;
-    json["name"] = String(item->name);
-    json["translation"] = String(font->translation);
-    json["encoding"] = font->encoding;
-    json["charSet"] = font->charSet;
-    json["fontIndex"] = font->fontIndex;
-    fonts.push_back(std::move(json));
+    json.BeginObject();
+    json.Text("name", item->name);
+    json.Text("translation", font->translation);
+    json.Member("encoding", font->encoding);
+    json.Member("charSet", font->charSet);
+    json.Member("fontIndex", font->fontIndex);
+    json.EndObject();
   }
-  return fonts;
+  json.EndArray();
 }
 
 // Text output.
@@ -177,7 +211,7 @@ constexpr std::array<std::string_view, 8> kKindNames = {
 constexpr std::array<std::string_view, 3> kUiTypeNames = {"Boolean", "PickOne", "PickMany"};
 
 template <std::size_t N>
-std::string NameOf(const std::array<std::string_view, N>& names, unsigned value) {
+std::string NameIn(const std::array<std::string_view, N>& names, unsigned value) {
   return value < N ? std::string(names[value]) : std::to_string(value);
 }
 
@@ -220,26 +254,25 @@ std::string YesNo(ULONG value) { return value != 0 ? "yes" : "no"; }
 std::string Bytes(const std::vector<BYTE>& bytes) {
   std::string out = "[";
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i != 0) out += ' ';
-    out += std::to_string(bytes[i]);
+    out += (i == 0 ? "" : " ") + std::to_string(bytes[i]);
   }
   return out + "]";
 }
 
 // A feature index of a table entry with the name it resolves to.
-std::string Feature(const Json& index, const Json& name) {
-  return index.dump() + " (" + (name.is_null() ? "unresolved" : name.get<std::string>()) + ")";
+std::string Feature(WORD index, const CHAR* name) {
+  return std::to_string(index) + " (" + (name != nullptr ? Latin1ToUtf8(name) : "unresolved") +
+         ")";
 }
 
 // An option index likewise; PPD_ANY_OPTION stands for any option.
-std::string Option(const Json& index, const Json& name) {
-  return index.get<unsigned>() == PPD_ANY_OPTION ? "any" : Feature(index, name);
+std::string Option(WORD index, const CHAR* name) {
+  return index == PPD_ANY_OPTION ? "any" : Feature(index, name);
 }
 
 void WriteOptionText(std::ostream& out, WORD index, const UIOPTION* option, WORD kind) {
-  out << "    option " << index << " " << Latin1ToUtf8(option->header.name)
-      << " translation " << Quoted(option->translation) << " invocation "
-      << Quoted(option->invocation) << "\n";
+  out << "    option " << index << " " << Latin1ToUtf8(option->header.name) << " translation "
+      << Quoted(option->translation) << " invocation " << Quoted(option->invocation) << "\n";
   const LISTOBJ* item = &option->header;
   if (kind == UIGRP_PAGESIZE) {
     const auto* media = reinterpret_cast<const MEDIAOPTION*>(item);
@@ -264,8 +297,8 @@ void WriteOptionText(std::ostream& out, WORD index, const UIOPTION* option, WORD
 
 void WriteGroupText(std::ostream& out, WORD index, const UIGROUP* group) {
   out << "  feature " << index << " " << Latin1ToUtf8(group->header.name) << " translation "
-      << Quoted(group->translation) << ": " << NameOf(kKindNames, group->kind) << ", "
-      << NameOf(kUiTypeNames, group->uiType) << ", flags " << group->flags << ", "
+      << Quoted(group->translation) << ": " << NameIn(kKindNames, group->kind) << ", "
+      << NameIn(kUiTypeNames, group->uiType) << ", flags " << group->flags << ", "
       << (group->installable != 0 ? "printer-sticky" : "document-sticky") << " "
       << group->featureIndex << ", default ";
   if (group->kind == UIGRP_RESOLUTION) {
@@ -281,61 +314,108 @@ void WriteGroupText(std::ostream& out, WORD index, const UIGROUP* group) {
   }
 }
 
+void WriteTablesText(std::ostream& out, PPDOBJ* image) {
+  const PPDTABLE* deps = PpdOrderDepTable(image);
+  const ULONG cDeps = deps != nullptr ? deps->count : 0;
+  out << "order dependencies: " << cDeps << "\n";
+  for (ULONG i = 0; i < cDeps; ++i) {
+    const ORDERDEPENTRY& entry = PpdOrderDepEntries(deps)[i];
+    const UIGROUP* group = GroupAt(image, entry.featureIndex);
+    out << "  order " << Points(entry.order) << ", section " << entry.section << ": feature "
+        << Feature(entry.featureIndex, NameOf(group)) << ", option "
+        << Option(entry.optionIndex, NameOf(OptionAt(group, entry.optionIndex))) << "\n";
+  }
+  const PPDTABLE* constraints = PpdConstraintTable(image);
+  const ULONG cConstraints = constraints != nullptr ? constraints->count : 0;
+  out << "constraints: " << cConstraints << "\n";
+  for (ULONG i = 0; i < cConstraints; ++i) {
+    const CONSTRAINTENTRY& entry = PpdConstraintEntries(constraints)[i];
+    const UIGROUP* group1 = GroupAt(image, entry.feature1);
+    const UIGROUP* group2 = GroupAt(image, entry.feature2);
+    out << "  feature " << Feature(entry.feature1, NameOf(group1)) << " option "
+        << Option(entry.option1, NameOf(OptionAt(group1, entry.option1))) << " forbids feature "
+        << Feature(entry.feature2, NameOf(group2)) << " option "
+        << Option(entry.option2, NameOf(OptionAt(group2, entry.option2))) << "\n";
+  }
+}
+
 }  // namespace
 
-Json PpdImageJson(PPDOBJ* image, const std::vector<PpdRefusal>* refusals) {
-  Json json;
-  json["nickName"] = String(image->nickName);
-  json["languageLevel"] = image->languageLevel;
-  json["colorDevice"] = image->colorDevice != 0;
-  json["printPsErrors"] = image->printPsErrors != 0;
-  json["protocols"] = image->protocols;
-  json["extensions"] = image->extensions;
-  json["landscapeOrientation"] = image->landscapeOrientation;
-  json["ttRasterizer"] = image->ttRasterizer;
-  json["languageEncoding"] = image->languageEncoding;
-  json["freeVm"] = image->freeVm;
-  json["jobTimeout"] = image->jobTimeout;
-  json["waitTimeout"] = image->waitTimeout;
-  json["password"] = String(image->password);
-  json["exitServer"] = String(image->exitServer);
-  json["customPageSize"] = image->customPageSize != 0;
-  json["customPageCode"] = String(image->customPageCode);
-  Json params = Json::array();
+std::string PpdImageJson(PPDOBJ* image, const std::vector<PpdRefusal>* refusals) {
+  std::string out;
+  DumpWriter json(out);
+  json.BeginObject();
+  json.Text("nickName", image->nickName);
+  json.Member("languageLevel", image->languageLevel);
+  json.Flag("colorDevice", image->colorDevice);
+  json.Flag("printPsErrors", image->printPsErrors);
+  json.Member("protocols", image->protocols);
+  json.Member("extensions", image->extensions);
+  json.Member("landscapeOrientation", image->landscapeOrientation);
+  json.Member("ttRasterizer", image->ttRasterizer);
+  json.Member("languageEncoding", image->languageEncoding);
+  json.Member("freeVm", image->freeVm);
+  json.Member("jobTimeout", image->jobTimeout);
+  json.Member("waitTimeout", image->waitTimeout);
+  json.Text("password", image->password);
+  json.Text("exitServer", image->exitServer);
+  json.Flag("customPageSize", image->customPageSize);
+  json.Text("customPageCode", image->customPageCode);
+  json.Key("customPageParams");
+  json.BeginArray();
   for (const CUSTOMPARAM& param : image->customPageParams) {
-    params.push_back(
-        {{"order", param.order}, {"type", param.type}, {"min", param.minimum}, {"max", param.maximum}});
+    json.BeginObject();
+    json.Member("order", param.order);
+    json.Member("type", param.type);
+    json.Member("min", param.minimum);
+    json.Member("max", param.maximum);
+    json.EndObject();
   }
-  json["customPageParams"] = std::move(params);
-  json["maxMediaWidth"] = image->maxMediaWidth;
-  json["maxMediaHeight"] = image->maxMediaHeight;
-  json["hwMargins"] = image->hwMarginsSet != 0 ? Rect(image->hwMargins) : Json(nullptr);
-  json["resolutionCodeKind"] = image->resolutionCodeKind;
-  json["screenAngle"] = image->screenAngle;
-  json["screenFreq"] = image->screenFreq;
-  json["jclBegin"] = String(image->jclBegin);
-  json["jclToPs"] = String(image->jclToPs);
-  json["jclEnd"] = String(image->jclEnd);
-  json["docStickyCount"] = image->docStickyCount;
-  json["printerStickyCount"] = image->printerStickyCount;
+  json.EndArray();
+  json.Member("maxMediaWidth", image->maxMediaWidth);
+  json.Member("maxMediaHeight", image->maxMediaHeight);
+  if (image->hwMarginsSet != 0) {
+    json.Rect("hwMargins", image->hwMargins);
+  } else {
+    json.Key("hwMargins");
+    json.Null();
+  }
+  json.Member("resolutionCodeKind", image->resolutionCodeKind);
+  json.Member("screenAngle", image->screenAngle);
+  json.Member("screenFreq", image->screenFreq);
+  json.Text("jclBegin", image->jclBegin);
+  json.Text("jclToPs", image->jclToPs);
+  json.Text("jclEnd", image->jclEnd);
+  json.Member("docStickyCount", image->docStickyCount);
+  json.Member("printerStickyCount", image->printerStickyCount);
 
-  Json groups = Json::array();
+  json.Key("groups");
+  json.BeginArray();
   for (LISTOBJ* item = image->uiGroups; item != nullptr; item = item->next) {
-    groups.push_back(GroupJson(ListRecord<UIGROUP>(item)));
+    GroupJson(json, ListRecord<UIGROUP>(item));
   }
-  json["groups"] = std::move(groups);
-  json["orderDeps"] = OrderDepsJson(image);
-  json["constraints"] = ConstraintsJson(image);
-  json["deviceFonts"] = FontsJson(image);
-  json["defaults"] = {{"document", DocumentDefaults(image)}, {"printer", PrinterDefaults(image)}};
+  json.EndArray();
+  OrderDepsJson(json, image);
+  ConstraintsJson(json, image);
+  FontsJson(json, image);
+  json.Key("defaults");
+  json.BeginObject();
+  json.Bytes("document", DocumentDefaults(image));
+  json.Bytes("printer", PrinterDefaults(image));
+  json.EndObject();
   if (refusals != nullptr) {
-    Json errors = Json::array();
+    json.Key("errors");
+    json.BeginArray();
     for (const PpdRefusal& refusal : *refusals) {
-      errors.push_back({{"line", refusal.line}, {"code", refusal.code}});
+      json.BeginObject();
+      json.Member("line", refusal.line);
+      json.Member("code", refusal.code);
+      json.EndObject();
     }
-    json["errors"] = std::move(errors);
+    json.EndArray();
   }
-  return json;
+  json.EndObject();
+  return out;
 }
 
 void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRefusal>* refusals) {
@@ -377,22 +457,7 @@ void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRe
   for (LISTOBJ* item = image->uiGroups; item != nullptr; item = item->next, ++index) {
     WriteGroupText(out, index, ListRecord<UIGROUP>(item));
   }
-
-  const Json deps = OrderDepsJson(image);
-  out << "order dependencies: " << deps.size() << "\n";
-  for (const Json& dep : deps) {
-    out << "  order " << Points(dep["order"].get<LONG>()) << ", section " << dep["section"]
-        << ": feature " << Feature(dep["featureIndex"], dep["feature"]) << ", option "
-        << Option(dep["optionIndex"], dep["option"]) << "\n";
-  }
-  const Json constraints = ConstraintsJson(image);
-  out << "constraints: " << constraints.size() << "\n";
-  for (const Json& c : constraints) {
-    out << "  feature " << Feature(c["feature1"], c["feature1Name"]) << " option "
-        << Option(c["option1"], c["option1Name"]) << " forbids feature "
-        << Feature(c["feature2"], c["feature2Name"]) << " option "
-        << Option(c["option2"], c["option2Name"]) << "\n";
-  }
+  WriteTablesText(out, image);
   out << "device fonts: " << LISTOBJ_Count(image->deviceFonts) << "\n";
   for (LISTOBJ* item = image->deviceFonts; item != nullptr; item = item->next) {
     const DEVFONT* font = ListRecord<DEVFONT>(item);

@@ -7,17 +7,17 @@
 // dependencies and constraints come with the names they resolve to.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "host/ppd_file/ppd_file.h"
 #include "ppd/records.h"
 
-// The image as JSON. refusals, given for a description read from a file,
-// adds the "errors" list: the statements the interpreter refused.
-nlohmann::ordered_json PpdImageJson(PPDOBJ* image, const std::vector<PpdRefusal>* refusals);
+// The image as one JSON object (the text, without a final line end).
+// refusals, given for a description read from a file, adds the "errors"
+// list: the statements the interpreter refused.
+std::string PpdImageJson(PPDOBJ* image, const std::vector<PpdRefusal>* refusals);
 
 // The image as text, one record per line.
 void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRefusal>* refusals);
