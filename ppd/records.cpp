@@ -9,6 +9,17 @@ void LISTOBJ_Add(LISTOBJ** ppList, LISTOBJ* item) {
   *ppList = item;
 }
 
+void LISTOBJ_Append(LISTOBJ** ppList, LISTOBJ** ppLast, LISTOBJ* item) {
+  item->nameHash = HashKeyword(item->name);
+  item->next = nullptr;
+  if (*ppLast != nullptr) {
+    (*ppLast)->next = item;
+  } else {
+    *ppList = item;
+  }
+  *ppLast = item;
+}
+
 LISTOBJ* LISTOBJ_Find(LISTOBJ* list, const CHAR* name) {
   WORD index;
   return LISTOBJ_FindItemIndex(list, name, &index);

@@ -35,6 +35,9 @@ struct LISTOBJ {
 // Appends the item at the end of the list whose head *ppList is, after
 // setting its nameHash. Lists keep the order their items were added in.
 void LISTOBJ_Add(LISTOBJ** ppList, LISTOBJ* item);
+// As LISTOBJ_Add without the walk, for long lists: *ppLast is the list's
+// last item (NULL while the list is empty) and becomes the new item.
+void LISTOBJ_Append(LISTOBJ** ppList, LISTOBJ** ppLast, LISTOBJ* item);
 // The first item whose name equals `name` (case-sensitive), or NULL.
 LISTOBJ* LISTOBJ_Find(LISTOBJ* list, const CHAR* name);
 // As LISTOBJ_Find; *pIndex receives the item's 0-based position, or 0xFFFF.
@@ -237,7 +240,7 @@ struct CUSTOMPARAM {
 
 // The root of one parsed description. The fields from imageSize through
 // uiConstraints are also the header of the packed image; heap, openUiGroup
-// and inInstallableGroup exist in the parse form only.
+// inInstallableGroup and lastUiConstraint exist in the parse form only.
 struct PPDOBJ {
   ULONG imageSize;          // 0 in parse form; image size in image form
   WCHAR* fileName;          // the printer data file name (UTF-16)
@@ -287,6 +290,7 @@ struct PPDOBJ {
   HEAPOBJ* heap;            // the arena every record and string comes from
   UIGROUP* openUiGroup;     // non-predefined group opened and not yet closed
   ULONG inInstallableGroup; // boolean: inside the InstallableOptions group
+  LISTOBJ* lastUiConstraint;  // the last item of uiConstraints, for appending
 };
 
 // The record sizes follow the pointer width: with 4-byte pointers they are

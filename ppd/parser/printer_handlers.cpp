@@ -236,7 +236,7 @@ WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
     constraint->option2 = HeapCopyString(ppd->heap, word);
     if (constraint->option2 == nullptr) return PPDERR_MEMORY;
   }
-  LISTOBJ_Add(&ppd->uiConstraints, &constraint->header);
+  LISTOBJ_Append(&ppd->uiConstraints, &ppd->lastUiConstraint, &constraint->header);
   return PPDERR_NONE;
 }
 
