@@ -15,12 +15,27 @@ constexpr ULONG kMaxTableEntries = 0xFFFF;
 
 constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) { return (size + align - 1) & ~(align - 1); }
 
+// The names the tables resolved last. Constraints come in runs and pairs
+// that name the same features and options again, so a few remembered
+// lookups spare most walks of the lists.
+struct LOOKUP {
+  const LISTOBJ* list;  // the list searched
+  const CHAR* name;     // the name sought (NULL: slot unused)
+  ULONG hash;           // HashKeyword(name)
+  LISTOBJ* item;        // what was found, or NULL
+  WORD index;           // its position, or LISTOBJ_NOT_FOUND
+};
+
+inline constexpr ULONG kRememberedLookups = 8;
+
 // One pass over the description. Without a destination it only counts; with
 // one, every piece is written at the offset it was counted at.
 struct PACKER {
   BYTE* dst;         // the image, or NULL in the sizing pass
   PPDOBJ* ppd;       // the parse form: names are resolved against it
   ULONG_PTR offset;  // where the next piece goes
+  LOOKUP lookups[kRememberedLookups];
+  ULONG nextLookup;  // the slot the next new lookup takes
 };
 
 template <typename T>
@@ -53,19 +68,35 @@ void PackWideString(PACKER* packer, WCHAR** field) {
   packer->offset += RoundUp(size, kPieceAlign);
 }
 
+// LISTOBJ_FindItemIndex, answered from the remembered lookups when it can.
+LISTOBJ* FindItem(PACKER* packer, LISTOBJ* list, const CHAR* name, WORD* pIndex) {
+  const ULONG hash = HashKeyword(name);
+  for (const LOOKUP& lookup : packer->lookups) {
+    if (lookup.name != nullptr && lookup.hash == hash && lookup.list == list &&
+        std::strcmp(lookup.name, name) == 0) {
+      *pIndex = lookup.index;
+      return lookup.item;
+    }
+  }
+  LISTOBJ* item = LISTOBJ_FindItemIndex(list, name, pIndex);
+  packer->lookups[packer->nextLookup] = LOOKUP{list, name, hash, item, *pIndex};
+  packer->nextLookup = (packer->nextLookup + 1) % kRememberedLookups;
+  return item;
+}
+
 // The position of feature `name` in uiGroups, with the group.
-UIGROUP* FindFeature(const PACKER* packer, const CHAR* name, WORD* pIndex) {
-  LISTOBJ* item = LISTOBJ_FindItemIndex(packer->ppd->uiGroups, name, pIndex);
+UIGROUP* FindFeature(PACKER* packer, const CHAR* name, WORD* pIndex) {
+  LISTOBJ* item = FindItem(packer, packer->ppd->uiGroups, name, pIndex);
   return item != nullptr ? ListRecord<UIGROUP>(item) : nullptr;
 }
 
 // The position of option `name` of a found group; PPD_ANY_OPTION when the
 // entry names none, 0 when the group was not found.
-WORD FindOptionIndex(UIGROUP* group, const CHAR* name) {
+WORD FindOptionIndex(PACKER* packer, UIGROUP* group, const CHAR* name) {
   if (group == nullptr) return 0;
   if (name == nullptr) return PPD_ANY_OPTION;
   WORD index;
-  LISTOBJ_FindItemIndex(group->options, name, &index);
+  FindItem(packer, group->options, name, &index);
   return index;
 }
 
@@ -99,7 +130,7 @@ void PackOrderDepTable(PACKER* packer, PPDOBJ* header) {
     const ORDERDEP* dep = ListRecord<ORDERDEP>(item);
     WORD feature;
     UIGROUP* group = FindFeature(packer, dep->header.name, &feature);
-    const WORD option = FindOptionIndex(group, dep->optionKeyword);
+    const WORD option = FindOptionIndex(packer, group, dep->optionKeyword);
     entry->featureIndex = option == LISTOBJ_NOT_FOUND ? PPD_UNRESOLVED : feature;
     entry->optionIndex = option;
     entry->order = dep->order;
@@ -120,9 +151,9 @@ void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
     WORD feature2;
     UIGROUP* group1 = FindFeature(packer, constraint->header.name, &feature1);
     UIGROUP* group2 = FindFeature(packer, constraint->feature2, &feature2);
-    entry->option1 = FindOptionIndex(group1, constraint->option1);
+    entry->option1 = FindOptionIndex(packer, group1, constraint->option1);
     entry->feature2 = feature2;
-    entry->option2 = FindOptionIndex(group2, constraint->option2);
+    entry->option2 = FindOptionIndex(packer, group2, constraint->option2);
     const bool unresolved = feature1 == LISTOBJ_NOT_FOUND || feature2 == LISTOBJ_NOT_FOUND ||
                             entry->option1 == LISTOBJ_NOT_FOUND ||
                             entry->option2 == LISTOBJ_NOT_FOUND;
@@ -239,7 +270,7 @@ void PackDeviceFonts(PACKER* packer, PPDOBJ* header) {
 }  // namespace
 
 ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd) {
-  PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE};
+  PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE, {}, 0};
   PPDOBJ* header = ppd;
   if (dst != nullptr) {
     std::memcpy(dst, ppd, PPDOBJ_HEADER_SIZE);
