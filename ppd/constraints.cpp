@@ -8,7 +8,7 @@ namespace {
 struct CONFLICT {
   WORD feature;  // global feature index
   BYTE option;
-  WORD kind;     // PPD_CONFLICT_PRINTER or PPD_CONFLICT_DOCUMENT
+  WORD kind;  // PPD_CONFLICT_PRINTER or PPD_CONFLICT_DOCUMENT
 };
 
 // Whether an entry's option matches the chosen one: the same index, or any
@@ -107,8 +107,8 @@ WORD PpdDefaultDocumentStickyFeatures(PPDOBJ* hppd, BYTE* sel) {
   LISTOBJ* item = hppd->uiGroups;
   for (WORD i = 0; i < hppd->docStickyCount && item != nullptr; ++i, item = item->next) {
     const UIGROUP* group = ListRecord<UIGROUP>(item);
-    sel[i] = group->kind == UIGRP_RESOLUTION ? PPD_NO_SELECTION
-                                             : static_cast<BYTE>(group->defaultIndex);
+    sel[i] =
+        group->kind == UIGRP_RESOLUTION ? PPD_NO_SELECTION : static_cast<BYTE>(group->defaultIndex);
   }
   return hppd->docStickyCount;
 }

@@ -13,7 +13,9 @@ constexpr ULONG_PTR kRecordAlign = alignof(void*);
 constexpr ULONG_PTR kMaxImageSize = 0xFFFFFFFF;
 constexpr ULONG kMaxTableEntries = 0xFFFF;
 
-constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) { return (size + align - 1) & ~(align - 1); }
+constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) {
+  return (size + align - 1) & ~(align - 1);
+}
 
 // The names the tables resolved last. Constraints come in runs and pairs
 // that name the same features and options again, so a few remembered
@@ -140,8 +142,7 @@ void PackOrderDepTable(PACKER* packer, PPDOBJ* header) {
 
 void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
   const ULONG count = TableCount(packer->ppd->uiConstraints);
-  PPDTABLE* table =
-      BeginTable(packer, &header->uiConstraintTable, count, sizeof(CONSTRAINTENTRY));
+  PPDTABLE* table = BeginTable(packer, &header->uiConstraintTable, count, sizeof(CONSTRAINTENTRY));
   if (table == nullptr) return;
   auto* entry = const_cast<CONSTRAINTENTRY*>(PpdConstraintEntries(table));
   LISTOBJ* item = packer->ppd->uiConstraints;

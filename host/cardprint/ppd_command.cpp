@@ -102,7 +102,8 @@ int RunDump(CommandArguments args, Console& console) {
 }  // namespace
 
 int RunPpd(CommandArguments args, Console& console) {
-  if (args.empty()) throw UsageError("cardprint ppd needs a subcommand (see cardprint ppd --help).");
+  if (args.empty())
+    throw UsageError("cardprint ppd needs a subcommand (see cardprint ppd --help).");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     console.out << kHelp;
     return kExitSuccess;

@@ -261,8 +261,7 @@ std::string Bytes(const std::vector<BYTE>& bytes) {
 
 // A feature index of a table entry with the name it resolves to.
 std::string Feature(WORD index, const CHAR* name) {
-  return std::to_string(index) + " (" + (name != nullptr ? Latin1ToUtf8(name) : "unresolved") +
-         ")";
+  return std::to_string(index) + " (" + (name != nullptr ? Latin1ToUtf8(name) : "unresolved") + ")";
 }
 
 // An option index likewise; PPD_ANY_OPTION stands for any option.
@@ -283,10 +282,9 @@ void WriteOptionText(std::ostream& out, WORD index, const UIOPTION* option, WORD
         << Quoted(media->pageRegionCode) << "\n";
   } else if (kind == UIGRP_RESOLUTION) {
     const auto* resolution = reinterpret_cast<const RESOPTION*>(item);
-    out << "      JCL resolution " << Quoted(resolution->jclResolutionCode)
-        << ", set resolution " << Quoted(resolution->setResolutionCode) << ", screen "
-        << Points(resolution->screenAngle) << " degrees " << Points(resolution->screenFreq)
-        << " lpi\n";
+    out << "      JCL resolution " << Quoted(resolution->jclResolutionCode) << ", set resolution "
+        << Quoted(resolution->setResolutionCode) << ", screen " << Points(resolution->screenAngle)
+        << " degrees " << Points(resolution->screenFreq) << " lpi\n";
   } else if (kind == UIGRP_INPUTSLOT) {
     out << "      requires page region "
         << YesNo(reinterpret_cast<const INPUTSLOTOPTION*>(item)->requiresPageRegion) << "\n";
@@ -438,8 +436,8 @@ void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRe
     out << "  custom " << kParamNames[i] << ": order " << param.order << ", type " << param.type
         << ", " << Points(param.minimum) << " to " << Points(param.maximum) << "\n";
   }
-  out << "maximum media " << Points(image->maxMediaWidth) << " x "
-      << Points(image->maxMediaHeight) << " pt\n";
+  out << "maximum media " << Points(image->maxMediaWidth) << " x " << Points(image->maxMediaHeight)
+      << " pt\n";
   if (image->hwMarginsSet != 0) {
     const PSRECT& margins = image->hwMargins;
     out << "hardware margins " << Points(margins.left) << " " << Points(margins.bottom) << " "
@@ -451,8 +449,8 @@ void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRe
       << Points(image->screenAngle) << " degrees " << Points(image->screenFreq) << " lpi\n"
       << "JCL begin " << Quoted(image->jclBegin) << ", to PostScript " << Quoted(image->jclToPs)
       << ", end " << Quoted(image->jclEnd) << "\n"
-      << "features: " << image->docStickyCount << " document-sticky, "
-      << image->printerStickyCount << " printer-sticky\n";
+      << "features: " << image->docStickyCount << " document-sticky, " << image->printerStickyCount
+      << " printer-sticky\n";
   WORD index = 0;
   for (LISTOBJ* item = image->uiGroups; item != nullptr; item = item->next, ++index) {
     WriteGroupText(out, index, ListRecord<UIGROUP>(item));
@@ -462,8 +460,8 @@ void WritePpdImageText(std::ostream& out, PPDOBJ* image, const std::vector<PpdRe
   for (LISTOBJ* item = image->deviceFonts; item != nullptr; item = item->next) {
     const DEVFONT* font = ListRecord<DEVFONT>(item);
     out << "  " << Latin1ToUtf8(item->name) << " translation " << Quoted(font->translation)
-        << ", encoding " << font->encoding << ", character set " << font->charSet
-        << ", font index " << font->fontIndex << "\n";
+        << ", encoding " << font->encoding << ", character set " << font->charSet << ", font index "
+        << font->fontIndex << "\n";
   }
   out << "default selections: document " << Bytes(DocumentDefaults(image)) << ", printer "
       << Bytes(PrinterDefaults(image)) << "\n";

@@ -31,7 +31,9 @@ class PackedImageTest : public HostEngineTest {
   }
 
   // The unpacked image of a PPD text.
-  static PpdImage Image(std::string_view text) { return PpdImage(PpdCreateFromParsed(Parse(text))); }
+  static PpdImage Image(std::string_view text) {
+    return PpdImage(PpdCreateFromParsed(Parse(text)));
+  }
 
   // A group and an option of an unpacked image, by name.
   static UIGROUP* Group(PPDOBJ* image, const char* name) {

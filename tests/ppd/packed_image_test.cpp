@@ -184,10 +184,12 @@ std::vector<std::pair<std::string, std::ptrdiff_t>> PointerOffsets(PPDOBJ* image
   };
 
   note("fileName", image->fileName, sizeof(WCHAR));
-  for (auto [field, value] : {std::pair{"nickName", image->nickName}, {"password", image->password},
+  for (auto [field, value] : {std::pair{"nickName", image->nickName},
+                              {"password", image->password},
                               {"exitServer", image->exitServer},
                               {"customPageCode", image->customPageCode},
-                              {"jclBegin", image->jclBegin}, {"jclToPs", image->jclToPs},
+                              {"jclBegin", image->jclBegin},
+                              {"jclToPs", image->jclToPs},
                               {"jclEnd", image->jclEnd}}) {
     text(field, value);
   }
@@ -257,8 +259,7 @@ TEST_P(Relocation, ImageRefersOnlyToItself) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Descriptions, Relocation,
-                         ::testing::Values("", "ppd_real_world_shape.ppd"),
-                         [](const auto& info) {
+                         ::testing::Values("", "ppd_real_world_shape.ppd"), [](const auto& info) {
                            return std::string(info.param).empty() ? "BuiltIn"s : "RealWorldShape"s;
                          });
 
@@ -374,11 +375,23 @@ TEST_F(PackedImageTest, PaperSizesAndImageableAreasAreMadeConsistent) {
       {"kept", "158 246", "0 0 157.4399 245.7598", Real(158), Real(246), {0, 0, 40305, 62915}},
       {"zero width", "0 246", "0 0 100 200", 0, 0, {0, 0, 0, 0}},
       {"zero height", "158 0", "0 0 100 200", 0, 0, {0, 0, 0, 0}},
-      {"clipped", "158 246", "10 20 300 400", Real(158), Real(246),
+      {"clipped",
+       "158 246",
+       "10 20 300 400",
+       Real(158),
+       Real(246),
        {Real(10), Real(20), Real(158), Real(246)}},
-      {"left not left of right", "158 246", "100 0 50 246", Real(158), Real(246),
+      {"left not left of right",
+       "158 246",
+       "100 0 50 246",
+       Real(158),
+       Real(246),
        {0, 0, Real(158), Real(246)}},
-      {"empty height", "158 246", "0 20 100 20", Real(158), Real(246),
+      {"empty height",
+       "158 246",
+       "0 20 100 20",
+       Real(158),
+       Real(246),
        {0, 0, Real(158), Real(246)}},
       {"no area given", "158 246", nullptr, Real(158), Real(246), {0, 0, Real(158), Real(246)}},
   };
@@ -392,9 +405,9 @@ TEST_F(PackedImageTest, PaperSizesAndImageableAreasAreMadeConsistent) {
     EXPECT_EQ(media->paperWidth, c.width) << c.name;
     EXPECT_EQ(media->paperHeight, c.height) << c.name;
     const PSRECT& area = media->imageableArea;
-    EXPECT_EQ((std::vector<LONG>{area.left, area.bottom, area.right, area.top}),
-              (std::vector<LONG>{c.expected.left, c.expected.bottom, c.expected.right,
-                                 c.expected.top}))
+    EXPECT_EQ(
+        (std::vector<LONG>{area.left, area.bottom, area.right, area.top}),
+        (std::vector<LONG>{c.expected.left, c.expected.bottom, c.expected.right, c.expected.top}))
         << c.name;
   }
 }
@@ -428,8 +441,8 @@ TEST_F(PackedImageTest, ResolutionDefaultIsInDotsPerInch) {
     ULONG_PTR dpi;
   };
   constexpr Case kCases[] = {
-      {"default", "*DefaultResolution: 300dpi\n*Resolution 600dpi: \"\"\n*Resolution 300dpi: \"\"\n",
-       300},
+      {"default",
+       "*DefaultResolution: 300dpi\n*Resolution 600dpi: \"\"\n*Resolution 300dpi: \"\"\n", 300},
       {"first option", "*Resolution 600x600dpi: \"\"\n*Resolution 300dpi: \"\"\n", 600},
       {"not a number", "*DefaultResolution: Best\n*Resolution 600dpi: \"\"\n", 300},
       {"negative", "*DefaultResolution: -600dpi\n*Resolution 600dpi: \"\"\n", 300},
@@ -550,12 +563,8 @@ TEST_F(PackedImageTest, ConstraintsResolveToIndexes) {
                          "*UIConstraints: *Toner True *Staple Two\n");
   ASSERT_NE(image, nullptr);
   const std::vector<std::vector<int>> expected = {
-      {2, 1, 1, 1},
-      {0, 255, 1, 255},
-      {0xFFFF, 0, 1, 1},
-      {0xFFFF, 0, 0xFFFF, 0},
-      {0xFFFF, 0xFFFF, 1, 1},
-      {0xFFFF, 0, 1, 0xFFFF},
+      {2, 1, 1, 1},           {0, 255, 1, 255},       {0xFFFF, 0, 1, 1},
+      {0xFFFF, 0, 0xFFFF, 0}, {0xFFFF, 0xFFFF, 1, 1}, {0xFFFF, 0, 1, 0xFFFF},
   };
   EXPECT_EQ(ConstraintRows(image.get()), expected);
   EXPECT_EQ(PpdConstraintTable(image.get())->entrySize, 8);

@@ -1,8 +1,9 @@
 // `cardprint ppd dump --json` on every PPD file of the openprinting-ppds
 // package, run through the program's command table: each must exit 0 with
 // nothing on standard error and write one JSON object (the JSON itself is
-// checked whole against fixtures elsewhere); none may trip a sanitizer. The files are the ones the ppd_corpus_unpack setup test unpacks
-// into the build folder. The test prints the files, time and output size.
+// checked whole against fixtures elsewhere); none may trip a sanitizer. The files are the ones the
+// ppd_corpus_unpack setup test unpacks into the build folder. The test prints the files, time and
+// output size.
 #include <gtest/gtest.h>
 
 #include <algorithm>

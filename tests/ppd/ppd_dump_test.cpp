@@ -71,8 +71,7 @@ TEST(PpdDump, BuiltInDescriptionAsTextMatchesTheFixture) {
 // Every kind of option record, fonts, constraints, custom page sizes and
 // the JCL strings of a file shaped like a shipped one.
 TEST(PpdDump, FileAsJsonMatchesTheFixture) {
-  CommandResult result =
-      RunInProcess({"ppd", "dump", Data("ppd_real_world_shape.ppd"), "--json"});
+  CommandResult result = RunInProcess({"ppd", "dump", Data("ppd_real_world_shape.ppd"), "--json"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, Contents(Data("ppd_dump_real_world_shape.json")));
 }
@@ -140,7 +139,8 @@ TEST(PpdDump, FailuresExitWithOneSentenceNamingTheFile) {
        "cardprint: the PPD file " + folder.path().string() + " cannot be read: is a directory.\n"},
       {{"ppd", "dump", folder / "cut.ppd.gz"},
        1,
-       "cardprint: the PPD file " + folder / "cut.ppd.gz" + " cannot be read: gzip data cut short.\n"},
+       "cardprint: the PPD file " + folder / "cut.ppd.gz" +
+           " cannot be read: gzip data cut short.\n"},
       {{"ppd", "dump", folder / "trailing.ppd.gz"},
        1,
        "cardprint: the PPD file " + folder / "trailing.ppd.gz" +

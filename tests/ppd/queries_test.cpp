@@ -31,8 +31,11 @@ TEST_F(OptionQueries, FindsAnOptionByTranslationOrKeyword) {
     const char* name;
     WORD index;
   };
-  constexpr Case kCases[] = {
-      {"A4", 0}, {"Letter", 0}, {"Legal", 2}, {"legal", LISTOBJ_NOT_FOUND}, {"", LISTOBJ_NOT_FOUND}};
+  constexpr Case kCases[] = {{"A4", 0},
+                             {"Letter", 0},
+                             {"Legal", 2},
+                             {"legal", LISTOBJ_NOT_FOUND},
+                             {"", LISTOBJ_NOT_FOUND}};
   for (const Case& c : kCases) {
     WORD index = 1234;
     UIOPTION* found = PpdFindUiOptionWithXlation(options, c.name, &index);
@@ -106,12 +109,12 @@ TEST_F(OptionQueries, FeatureSelection) {
   struct Case {
     WORD feature;
     WORD option;
-    const char* group;   // NULL: not found
+    const char* group;    // NULL: not found
     const char* option_;  // NULL: not found
   };
   constexpr Case kCases[] = {
-      {0, 0, "Staple", "One"},     {0, 3, "Staple", "none"},   {1, 0, "Fold", "Half"},
-      {1, 1, "Fold", nullptr},     {2, 0, nullptr, nullptr},   {0xFFFF, 0, nullptr, nullptr},
+      {0, 0, "Staple", "One"},    {0, 3, "Staple", "none"}, {1, 0, "Fold", "Half"},
+      {1, 1, "Fold", nullptr},    {2, 0, nullptr, nullptr}, {0xFFFF, 0, nullptr, nullptr},
       {0, 255, nullptr, nullptr},
   };
   for (const Case& c : kCases) {
@@ -182,7 +185,8 @@ TEST_F(OptionQueries, PrinterStickyDefaultsYieldToConstraints) {
       {"no constraints", "", {0, 0, 1}},
       // Duplexer Yes is forbidden while the tray is installed: Maybe is the
       // first allowed option.
-      {"moves to the first allowed option", "*UIConstraints: *Tray Installed *Duplexer Yes\n",
+      {"moves to the first allowed option",
+       "*UIConstraints: *Tray Installed *Duplexer Yes\n",
        {0, 1, 1}},
       // Every option but False is forbidden; False is allowed.
       {"any option spares False", "*UIConstraints: *Tray Installed *Duplexer\n", {0, 2, 1}},
@@ -216,9 +220,9 @@ TEST_F(OptionQueries, SearchUiConstraints) {
     BOOL forbids;
   };
   constexpr Case kCases[] = {
-      {0, 0, 1, 1, TRUE},   {0, 1, 1, 1, FALSE},  {0, 0, 1, 0, FALSE}, {1, 1, 0, 0, FALSE},
-      {2, 0, 3, 0, TRUE},   {2, 1, 3, 0, TRUE},   {2, 2, 3, 0, FALSE},  // False spared
-      {2, 0, 3, 1, FALSE},  {1, 0, 3, 0, FALSE},  // the unresolved entry never fires
+      {0, 0, 1, 1, TRUE},  {0, 1, 1, 1, FALSE}, {0, 0, 1, 0, FALSE}, {1, 1, 0, 0, FALSE},
+      {2, 0, 3, 0, TRUE},  {2, 1, 3, 0, TRUE},  {2, 2, 3, 0, FALSE},  // False spared
+      {2, 0, 3, 1, FALSE}, {1, 0, 3, 0, FALSE},  // the unresolved entry never fires
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(SearchUiConstraints(image.get(), c.f1, c.o1, c.f2, c.o2), c.forbids)
