@@ -254,7 +254,8 @@ std::string YesNo(ULONG value) { return value != 0 ? "yes" : "no"; }
 std::string Bytes(const std::vector<BYTE>& bytes) {
   std::string out = "[";
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    out += (i == 0 ? "" : " ") + std::to_string(bytes[i]);
+    if (i != 0) out += ' ';
+    out += std::to_string(bytes[i]);
   }
   return out + "]";
 }
