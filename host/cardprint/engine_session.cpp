@@ -12,6 +12,13 @@ namespace {
 
 std::string LastError() { return "error " + std::to_string(EngGetLastError()); }
 
+// The driver's table; a Failure when the driver does not give a whole one.
+DriverTable EnableDriver() {
+  DriverEnabling enabled = EnableDriverTable();
+  if (!enabled.table) throw Failure(enabled.failure + ".");
+  return *enabled.table;
+}
+
 }  // namespace
 
 EngineSession::EngineSession()

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "driver/pdev.h"
-#include "host/cardprint/driver_table.h"
 #include "host/cardprint/image.h"
 #include "host/cardprint/image_fit.h"
+#include "host/driver_table/driver_table.h"
 #include "host/engine/host_engine.h"
 
 class EngineSession {
@@ -31,12 +31,6 @@ class EngineSession {
   ScopedHostEngine installed_{engine_};
   HANDLE printer_;
   DriverTable driver_;
-};
-
-// What DrvEnablePDEV reports about the device.
-struct Capabilities {
-  GDIINFO gdi{};
-  DEVINFO devinfo{};
 };
 
 // Calls DrvEnablePDEV through the table as the engine does: a device mode is

@@ -23,6 +23,7 @@
 #include "host/cardprint/jpeg_file.h"
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/text_conversion.h"
+#include "output/escapes.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ at OUT then), 2 for bad usage.
 
 constexpr long kCopiesMax = 999;
 constexpr std::array<std::size_t, 3> kTrackLimits{99, 99, 149};
-constexpr std::array<ULONG, 3> kSetMagTrack{kSetMagTrack1, kSetMagTrack2, kSetMagTrack3};
+constexpr std::array<ULONG, 3> kSetMagTrack{SETMAGTRACK1, SETMAGTRACK2, SETMAGTRACK3};
 
 // The raw option values, checked after the whole command line was read.
 struct RawOptions {
@@ -423,7 +424,7 @@ void Print(const PrintJob& job, Console& console) {
     if (job.copies && !job.batch) SendCopies(device, *job.copies);
     if (job.mag_mode) {
       std::uint8_t letter = static_cast<std::uint8_t>(*job.mag_mode);
-      SendEscape(device, kSetMagMode, std::span(&letter, 1), "the encoding mode");
+      SendEscape(device, SETMAGMODE, std::span(&letter, 1), "the encoding mode");
     }
     device.StartDocument();
     Progress progress(console, job.cards.size(), job.quiet);

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "driver_table.h"
 #include "engine/constants.h"
+#include "engine_instance.h"
 #include "support/byte_diff.h"
 #include "support/host_fixture.h"
 

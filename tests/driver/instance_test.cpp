@@ -11,9 +11,9 @@
 
 #include "driver/capabilities.h"
 #include "driver/pdev.h"
-#include "driver_table.h"
 #include "engine/constants.h"
 #include "engine/services.h"
+#include "engine_instance.h"
 #include "lib/pool_tags.h"
 #include "support/host_fixture.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "driver/pdev.h"
-#include "driver_table.h"
 #include "engine/constants.h"
+#include "engine_instance.h"
 #include "lib/units.h"
 #include "support/host_fixture.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "driver/pdev.h"
-#include "driver_table.h"
 #include "engine/constants.h"
 #include "engine/services.h"
+#include "engine_instance.h"
 #include "support/host_fixture.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "driver/pdev.h"
-#include "driver_table.h"
 #include "engine/constants.h"
+#include "engine_instance.h"
 #include "support/byte_diff.h"
 #include "support/card_job_stream.h"
 #include "support/host_fixture.h"

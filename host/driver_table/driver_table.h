@@ -1,8 +1,12 @@
 // The driver as the graphics engine sees it: DrvEnableDriver is the only
 // function called by name; every other entry point is taken from the table it
 // returns, by the engine's function index, and called through the platform's
-// entry-point types.
+// entry-point types. The cardprint program and the driver's tests both drive
+// the driver through this table.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "engine/records.h"
 #include "engine/types.h"
@@ -40,15 +44,22 @@ struct DriverTable {
   PFN_DrvEndDoc EndDoc = nullptr;
 };
 
+// The table, or why the driver did not give a whole one.
+struct DriverEnabling {
+  std::optional<DriverTable> table;
+  // Without a table, the reason as the end of a sentence, no full stop:
+  // "the driver refused to be enabled (error 119)" or "the driver's table
+  // has no entry point with function index 24".
+  std::string failure;
+};
+
 // Enables the driver as an engine of the current version would, with a whole
 // DRVENABLEDATA, and takes every entry point from its table. Call once per
-// installed host engine (the driver makes its description lock there). A
-// refusal or a missing entry point is a Failure.
-DriverTable EnableDriver();
+// installed host engine (the driver makes its description lock there).
+DriverEnabling EnableDriverTable();
 
-// The driver's private escapes: the magnetic track texts (UTF-16 with their
-// terminator) and the encoding mode (one byte, "Q", "R" or "W").
-inline constexpr ULONG kSetMagTrack1 = 4156;
-inline constexpr ULONG kSetMagTrack2 = 4157;
-inline constexpr ULONG kSetMagTrack3 = 4158;
-inline constexpr ULONG kSetMagMode = 4159;
+// What DrvEnablePDEV reports about the device.
+struct Capabilities {
+  GDIINFO gdi{};
+  DEVINFO devinfo{};
+};

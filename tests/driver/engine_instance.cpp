@@ -1,44 +1,19 @@
-#include "driver_table.h"
+#include "engine_instance.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/driver_entry.h"
+#include <string>
+
 #include "engine/constants.h"
 #include "host/engine/devmode_check.h"
 
-namespace {
-
-template <typename Function>
-void Pick(const DRVENABLEDATA& data, ULONG index, Function& function) {
-  for (ULONG i = 0; i < data.c; ++i) {
-    if (data.pdrvfn[i].iFunc == index) {
-      function = reinterpret_cast<Function>(data.pdrvfn[i].pfn);
-      return;
-    }
-  }
-  ADD_FAILURE() << "no entry point with index " << index;
-}
-
-}  // namespace
-
 DriverTable EnableDriver() {
-  DRVENABLEDATA data{};
-  EXPECT_TRUE(DrvEnableDriver(DDI_DRIVER_VERSION_NT4, sizeof data, &data));
-  DriverTable table;
-  Pick(data, INDEX_DrvEnablePDEV, table.EnablePDEV);
-  Pick(data, INDEX_DrvCompletePDEV, table.CompletePDEV);
-  Pick(data, INDEX_DrvResetPDEV, table.ResetPDEV);
-  Pick(data, INDEX_DrvDisablePDEV, table.DisablePDEV);
-  Pick(data, INDEX_DrvEnableSurface, table.EnableSurface);
-  Pick(data, INDEX_DrvDisableSurface, table.DisableSurface);
-  Pick(data, INDEX_DrvBitBlt, table.BitBlt);
-  Pick(data, INDEX_DrvStretchBlt, table.StretchBlt);
-  Pick(data, INDEX_DrvSendPage, table.SendPage);
-  Pick(data, INDEX_DrvStartPage, table.StartPage);
-  Pick(data, INDEX_DrvStartDoc, table.StartDoc);
-  Pick(data, INDEX_DrvEscape, table.Escape);
-  Pick(data, INDEX_DrvEndDoc, table.EndDoc);
-  return table;
+  DriverEnabling enabled = EnableDriverTable();
+  if (!enabled.table) {
+    ADD_FAILURE() << enabled.failure;
+    return {};
+  }
+  return *enabled.table;
 }
 
 CARDDEVMODE ApplicationDevMode() {
