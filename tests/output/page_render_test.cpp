@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "output/escapes.h"
 #include "support/byte_diff.h"
 #include "support/card_instance.h"
+#include "support/card_job_stream.h"
 
 using namespace std::string_view_literals;
 
@@ -30,9 +30,6 @@ namespace {
 
 using ByteVector = std::vector<std::uint8_t>;
 
-void Append(ByteVector& out, std::string_view text) {
-  out.insert(out.end(), text.begin(), text.end());
-}
 void Append(ByteVector& out, const ByteVector& bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
@@ -91,149 +88,12 @@ using PageTest = CardJobTest;
 
 // ---- A whole job ----
 
-// A known drawing on the landscape card (1024 x 656, y downwards): a red
-// block, a black block and a near-black block on white.
-struct Block {
-  RECTL rect;
-  ULONG color;
-};
-constexpr Block kDrawing[] = {
-    {{100, 50, 300, 200}, 0x000000FF},
-    {{400, 300, 500, 400}, 0x00000000},
-    {{600, 100, 700, 150}, 0x00010101},
-};
-
-ULONG DrawnColor(LONG x, LONG y) {
-  for (const Block& b : kDrawing) {
-    if (x >= b.rect.left && x < b.rect.right && y >= b.rect.top && y < b.rect.bottom) {
-      return b.color;
-    }
-  }
-  return 0x00FFFFFF;
-}
-
-// Panel bytes of each drawn colour after correction and separation: red
-// corrects to 0x241CFF, near-black to 0x020202; black goes to the black
-// panel alone.
-struct Separated {
-  BYTE y, m, c, k;
-};
-
-Separated SeparatedColor(ULONG color) {
-  switch (color) {
-    case 0x000000FF:
-      return {0xFF - 0x24, 0xFF - 0x1C, 0x00, 0x00};
-    case 0x00000000:
-      return {0x00, 0x00, 0x00, 0xFF};
-    case 0x00010101:
-      return {0xFD, 0xFD, 0xFD, 0x00};
-    default:
-      return {0x00, 0x00, 0x00, 0x00};
-  }
-}
-
-// A landscape panel: line i, dot j comes from image column i, counted from
-// the bottom row up (row 655 - j).
-ByteVector ExpectedPanel(std::function<BYTE(Separated)> part) {
-  ByteVector data(656 * 1024);
-  for (LONG i = 0; i < 1024; ++i) {
-    for (LONG j = 0; j < 656; ++j) data[i * 656 + j] = part(SeparatedColor(DrawnColor(i, 655 - j)));
-  }
-  return data;
-}
-
-ByteVector ExpectedDrawnPage() {
-  ByteVector page;
-  Append(page, "\x1b\x01\r"sv);
-  Append(page,
-         "\x1b"
-         "cY\r\x1b"
-         "cM\r\x1b"
-         "cC\r\x1b"
-         "cK\r\x1b"
-         "cO\r"sv);
-  Append(page,
-         "\x1b"
-         "cY\r\x1b"
-         "cM\r\x1b"
-         "cC\r"sv);
-  Append(page,
-         "\x1b"
-         "eY000000011\x0a\x40\x00\x02\x90S"sv);
-  Append(page, ExpectedPanel([](Separated s) { return s.y; }));
-  Append(page,
-         "\r\x1b"
-         "aY0001\r"sv);
-  Append(page,
-         "\x1b"
-         "eM000000011\x0a\x40\x00\x02\x90S"sv);
-  Append(page, ExpectedPanel([](Separated s) { return s.m; }));
-  Append(page,
-         "\r\x1b"
-         "aM0001\r"sv);
-  Append(page,
-         "\x1b"
-         "eC000000011\x0a\x40\x00\x02\x90S"sv);
-  Append(page, ExpectedPanel([](Separated s) { return s.c; }));
-  Append(page,
-         "\r\x1b"
-         "aC0001\r"sv);
-  Append(page,
-         "\x1b"
-         "cK\r"sv);
-  Append(page,
-         "\x1b"
-         "eK000000011\x0a\x40\x00\x02\x90S"sv);
-  Append(page, ExpectedPanel([](Separated s) { return s.k; }));
-  Append(page,
-         "\r\x1b"
-         "aK0001\r"sv);
-  Append(page,
-         "\x1b"
-         "cO\r\x1b"
-         "aO0001\r"sv);
-  return page;
-}
-
-ByteVector ExpectedBlankPage() {
-  ByteVector page;
-  Append(page, "\x1b\x01\r"sv);
-  Append(page,
-         "\x1b"
-         "cY\r\x1b"
-         "cM\r\x1b"
-         "cC\r\x1b"
-         "cK\r\x1b"
-         "cO\r"sv);
-  Append(page,
-         "\x1b"
-         "cY\r\x1b"
-         "cM\r\x1b"
-         "cC\r"sv);
-  for (char panel : {'Y', 'M', 'C'}) {
-    Append(page, Header(panel, 0, 0, 656, 1024));
-    Append(page, ByteVector(671744, 0x00));
-    Append(page, Trailer(panel, 1));
-  }
-  Append(page,
-         "\x1b"
-         "cK\r"sv);
-  Append(page, Header('K', 0, 0, 656, 1024));
-  Append(page, ByteVector(671744, 0x00));
-  Append(page, Trailer('K', 1));
-  Append(page,
-         "\x1b"
-         "cO\r\x1b"
-         "aO0001\r"sv);
-  return page;
-}
-
 TEST_F(PageTest, ADefaultTwoPageJobIsSentByteForByte) {
   card->EnableSurface();
   SURFOBJ* pso = card->pso();
   ASSERT_TRUE(DrvStartDoc(pso, nullptr, 1));
   ASSERT_TRUE(DrvStartPage(pso));
-  for (const Block& b : kDrawing) Paint(*card, b.rect, b.color);
+  for (const card_job::Block& b : card_job::kDrawing) Paint(*card, b.rect, b.color);
   ASSERT_TRUE(DrvSendPage(pso));
   EXPECT_TRUE(SurfaceIsWhite(card->pdev()));
   EXPECT_EQ(card->pdev()->dwFlags, PDEV_DOCUMENT_OPEN);
@@ -241,17 +101,9 @@ TEST_F(PageTest, ADefaultTwoPageJobIsSentByteForByte) {
   ASSERT_TRUE(DrvSendPage(pso));
   ASSERT_TRUE(DrvEndDoc(pso, 0));
 
-  ByteVector expected;
-  Append(expected,
-         "\x1bPL\r\x1b"
-         "d0505050005\r"sv);
-  Append(expected, ExpectedDrawnPage());
-  Append(expected, ExpectedBlankPage());
-  Append(expected, "\x1b\x04\r"sv);
-  EXPECT_BYTES_EQ(expected, card->Output());
-  // Every sequence and every panel in a write of its own: 2 for the
-  // document, 24 per page, 1 to end.
-  EXPECT_EQ(card->Writes().size(), 2u + 24u + 24u + 1u);
+  EXPECT_BYTES_EQ(card_job::TwoPageJob(), card->Output());
+  // Every sequence and every panel in a write of its own.
+  EXPECT_EQ(card->Writes().size(), card_job::kTwoPageJobWrites);
   EXPECT_EQ(card->pdev()->cPages, 2u);
   EXPECT_EQ(card->pdev()->dwFlags, 0u);
   EXPECT_TRUE(SurfaceIsWhite(card->pdev()));
