@@ -12,10 +12,19 @@
 #include "engine/types.h"
 #include "host/driver_table/driver_table.h"
 #include "host/engine/host_engine.h"
+#include "support/host_fixture.h"
 
 // The driver's table; a driver that does not give a whole one fails the test
 // (every entry point is then null).
 DriverTable EnableDriver();
+
+// A host engine installed, the driver enabled in it and one printer on its
+// spooler.
+class DriverTableTest : public HostEngineTest {
+ protected:
+  DriverTable driver = EnableDriver();
+  HANDLE printer = engine.spooler().OpenPrinter();
+};
 
 // An application's device mode in the driver's own layout: the public part
 // with no field set and the private part at its defaults.

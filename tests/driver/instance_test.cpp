@@ -24,7 +24,7 @@ std::vector<std::uint8_t> Bytes(const void* data, std::size_t size) {
   return {first, first + size};
 }
 
-class InstanceTest : public HostEngineTest {
+class InstanceTest : public DriverTableTest {
  protected:
   static PDEV* Pdev(const EngineInstance& instance) {
     return static_cast<PDEV*>(instance.dhpdev());
@@ -41,9 +41,6 @@ class InstanceTest : public HostEngineTest {
                              cjDevInfo, static_cast<DEVINFO*>(devinfo), nullptr, name.data(),
                              printer);
   }
-
-  DriverTable driver = EnableDriver();
-  HANDLE printer = engine.spooler().OpenPrinter();
 };
 
 TEST_F(InstanceTest, WithoutRegistryDataEverythingIsDefaulted) {

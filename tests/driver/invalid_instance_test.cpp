@@ -13,11 +13,7 @@
 
 namespace {
 
-class InvalidInstanceTest : public HostEngineTest {
- protected:
-  DriverTable driver = EnableDriver();
-  HANDLE printer = engine.spooler().OpenPrinter();
-};
+using InvalidInstanceTest = DriverTableTest;
 
 TEST_F(InvalidInstanceTest, EveryEntryPointRefusesIt) {
   EngineInstance good(driver, engine, printer);

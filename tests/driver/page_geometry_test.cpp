@@ -38,7 +38,7 @@ std::u16string Text(const WCHAR* text, std::size_t capacity) {
   return s.substr(0, s.find(u'\0'));
 }
 
-class PageGeometryTest : public HostEngineTest {
+class PageGeometryTest : public DriverTableTest {
  protected:
   static const PDEV& Pdev(const EngineInstance& instance) {
     return *static_cast<const PDEV*>(instance.dhpdev());
@@ -49,9 +49,6 @@ class PageGeometryTest : public HostEngineTest {
             {form.rcImageable[0], form.rcImageable[1], form.rcImageable[2], form.rcImageable[3]},
             form.bLandscape};
   }
-
-  DriverTable driver = EnableDriver();
-  HANDLE printer = engine.spooler().OpenPrinter();
 };
 
 TEST_F(PageGeometryTest, DefaultSettingsFallBackToTheCardTurnedToLandscape) {

@@ -16,14 +16,11 @@
 
 namespace {
 
-class ResetTest : public HostEngineTest {
+class ResetTest : public DriverTableTest {
  protected:
   static PDEV& Pdev(const EngineInstance& instance) {
     return *static_cast<PDEV*>(instance.dhpdev());
   }
-
-  DriverTable driver = EnableDriver();
-  HANDLE printer = engine.spooler().OpenPrinter();
 };
 
 TEST_F(ResetTest, BeforeAnyDocumentNothingIsCarriedOver) {

@@ -11,11 +11,7 @@
 
 namespace {
 
-class WholeJobTest : public HostEngineTest {
- protected:
-  DriverTable driver = EnableDriver();
-  HANDLE printer = engine.spooler().OpenPrinter();
-};
+using WholeJobTest = DriverTableTest;
 
 TEST_F(WholeJobTest, DefaultTwoPageJobMatchesTheCardJobStream) {
   {
