@@ -12,14 +12,6 @@
 
 namespace {
 
-// Positions in CurForm::rcImageable and CurForm::sizePaper.
-constexpr int kLeft = 0;
-constexpr int kBottom = 1;
-constexpr int kRight = 2;
-constexpr int kTop = 3;
-constexpr int kWidth = 0;
-constexpr int kHeight = 1;
-
 BOOL SameFormName(const WCHAR* pwsz1, const WCHAR* pwsz2) {
   for (int i = 0; i < CCHFORMNAME; ++i) {
     if (pwsz1[i] != pwsz2[i]) return FALSE;
@@ -75,12 +67,12 @@ BOOL SetDefaultPrinterForm(PDEV* pdev) {
   std::memset(form.wszName, 0, sizeof form.wszName);
   CopyStr2Unicode(form.wszName, pMedia->option.header.name, CCHFORMNAME);
   CopyStringA(form.szName, pMedia->option.header.name, sizeof form.szName);
-  form.rcImageable[kLeft] = pMedia->imageableArea.left;
-  form.rcImageable[kBottom] = pMedia->imageableArea.bottom;
-  form.rcImageable[kRight] = pMedia->imageableArea.right;
-  form.rcImageable[kTop] = pMedia->imageableArea.top;
-  form.sizePaper[kWidth] = pMedia->paperWidth;
-  form.sizePaper[kHeight] = pMedia->paperHeight;
+  form.rcImageable[FORM_LEFT] = pMedia->imageableArea.left;
+  form.rcImageable[FORM_BOTTOM] = pMedia->imageableArea.bottom;
+  form.rcImageable[FORM_RIGHT] = pMedia->imageableArea.right;
+  form.rcImageable[FORM_TOP] = pMedia->imageableArea.top;
+  form.sizePaper[FORM_WIDTH] = pMedia->paperWidth;
+  form.sizePaper[FORM_HEIGHT] = pMedia->paperHeight;
   form.iPageSize = iOption;
   return TRUE;
 }
@@ -90,24 +82,24 @@ void AdjustForLandscape(PDEV* pdev) {
   if (!(dm.dmFields & DM_ORIENTATION) || dm.dmOrientation != DMORIENT_LANDSCAPE) return;
 
   CurForm& form = pdev->CurForm;
-  LONG w = form.sizePaper[kWidth];
-  LONG h = form.sizePaper[kHeight];
-  LONG l = form.rcImageable[kLeft];
-  LONG b = form.rcImageable[kBottom];
-  LONG r = form.rcImageable[kRight];
-  LONG t = form.rcImageable[kTop];
-  form.sizePaper[kWidth] = h;
-  form.sizePaper[kHeight] = w;
+  LONG w = form.sizePaper[FORM_WIDTH];
+  LONG h = form.sizePaper[FORM_HEIGHT];
+  LONG l = form.rcImageable[FORM_LEFT];
+  LONG b = form.rcImageable[FORM_BOTTOM];
+  LONG r = form.rcImageable[FORM_RIGHT];
+  LONG t = form.rcImageable[FORM_TOP];
+  form.sizePaper[FORM_WIDTH] = h;
+  form.sizePaper[FORM_HEIGHT] = w;
   if (pdev->dm.dmPrivate.dwPrivFlags & PRIVFLAG_ROTATE_OTHER_WAY) {
-    form.rcImageable[kLeft] = h - t;
-    form.rcImageable[kBottom] = l;
-    form.rcImageable[kRight] = h - b;
-    form.rcImageable[kTop] = r;
+    form.rcImageable[FORM_LEFT] = h - t;
+    form.rcImageable[FORM_BOTTOM] = l;
+    form.rcImageable[FORM_RIGHT] = h - b;
+    form.rcImageable[FORM_TOP] = r;
   } else {
-    form.rcImageable[kLeft] = b;
-    form.rcImageable[kBottom] = w - r;
-    form.rcImageable[kRight] = t;
-    form.rcImageable[kTop] = w - l;
+    form.rcImageable[FORM_LEFT] = b;
+    form.rcImageable[FORM_BOTTOM] = w - r;
+    form.rcImageable[FORM_RIGHT] = t;
+    form.rcImageable[FORM_TOP] = w - l;
   }
   form.bLandscape = 1;
 }

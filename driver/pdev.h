@@ -267,6 +267,14 @@ struct CurForm {
   WORD iPageSize;       // option index within the page-size feature
 };
 
+// Positions in CurForm::rcImageable and CurForm::sizePaper.
+inline constexpr int FORM_LEFT = 0;
+inline constexpr int FORM_BOTTOM = 1;
+inline constexpr int FORM_RIGHT = 2;
+inline constexpr int FORM_TOP = 3;
+inline constexpr int FORM_WIDTH = 0;
+inline constexpr int FORM_HEIGHT = 1;
+
 // ---------------------------------------------------------------------------
 // The device instance.
 

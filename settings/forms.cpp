@@ -18,14 +18,6 @@ namespace {
 
 constexpr WCHAR kDefaultFormName[] = u"CR-80";
 
-// Positions in CurForm::rcImageable and CurForm::sizePaper.
-constexpr int kLeft = 0;
-constexpr int kBottom = 1;
-constexpr int kRight = 2;
-constexpr int kTop = 3;
-constexpr int kWidth = 0;
-constexpr int kHeight = 1;
-
 // Letter case folded for the Latin letters of the first 256 code points, as
 // form names compare.
 constexpr WCHAR FoldCase(WCHAR c) {
@@ -150,22 +142,22 @@ void FillStandardPrinterFormInfo(CurForm* pCurForm, const FORMINFO* pFormInfo,
   auto below = [](LONG a, LONG b) { return static_cast<ULONG>(a) < static_cast<ULONG>(b); };
   const PSRECT& limit = pOption->imageableArea;
   LONG* area = pCurForm->rcImageable;
-  if (below(area[kLeft], limit.left)) area[kLeft] = limit.left;
-  if (below(area[kBottom], limit.bottom)) area[kBottom] = limit.bottom;
-  if (below(limit.right, area[kRight])) area[kRight] = limit.right;
-  if (below(limit.top, area[kTop])) area[kTop] = limit.top;
+  if (below(area[FORM_LEFT], limit.left)) area[FORM_LEFT] = limit.left;
+  if (below(area[FORM_BOTTOM], limit.bottom)) area[FORM_BOTTOM] = limit.bottom;
+  if (below(limit.right, area[FORM_RIGHT])) area[FORM_RIGHT] = limit.right;
+  if (below(limit.top, area[FORM_TOP])) area[FORM_TOP] = limit.top;
 }
 
 void FillPrinterFormInfoCommon(CurForm* pCurForm, const FORMINFO* pFormInfo) {
   const FORM_INFO_1& form = pFormInfo->form;
   CopyStringW(pCurForm->wszName, pFormInfo->wszName, CCHFORMNAME);
-  pCurForm->sizePaper[kWidth] = MicronToPSReal(form.Size.cx);
-  pCurForm->sizePaper[kHeight] = MicronToPSReal(form.Size.cy);
+  pCurForm->sizePaper[FORM_WIDTH] = MicronToPSReal(form.Size.cx);
+  pCurForm->sizePaper[FORM_HEIGHT] = MicronToPSReal(form.Size.cy);
   // The database measures y downwards from the top edge, the description
   // upwards from the bottom edge.
-  pCurForm->rcImageable[kLeft] = MicronToPSReal(form.ImageableArea.left);
-  pCurForm->rcImageable[kBottom] = MicronToPSReal(form.Size.cy - form.ImageableArea.bottom);
-  pCurForm->rcImageable[kRight] = MicronToPSReal(form.ImageableArea.right);
-  pCurForm->rcImageable[kTop] = MicronToPSReal(form.Size.cy - form.ImageableArea.top);
+  pCurForm->rcImageable[FORM_LEFT] = MicronToPSReal(form.ImageableArea.left);
+  pCurForm->rcImageable[FORM_BOTTOM] = MicronToPSReal(form.Size.cy - form.ImageableArea.bottom);
+  pCurForm->rcImageable[FORM_RIGHT] = MicronToPSReal(form.ImageableArea.right);
+  pCurForm->rcImageable[FORM_TOP] = MicronToPSReal(form.Size.cy - form.ImageableArea.top);
   pCurForm->bLandscape = 0;
 }
