@@ -86,7 +86,10 @@ ScanResult Fault(std::size_t at, std::string reason) {
 // place in the layout.
 class Fixed {
  public:
-  Fixed(std::span<const std::uint8_t> bytes, std::string_view what) : bytes_(bytes), what_(what) {}
+  // what names the sequence in fault reasons; it is kept as a copy, since
+  // callers build it on the spot.
+  Fixed(std::span<const std::uint8_t> bytes, std::string what)
+      : bytes_(bytes), what_(std::move(what)) {}
 
   bool Byte(std::size_t at, std::uint8_t expected) {
     if (failed()) return false;
@@ -118,11 +121,11 @@ class Fixed {
 
  private:
   void Fail(std::size_t at, std::string found) {
-    result_ = Fault(at, std::string(what_) + ": " + found);
+    result_ = Fault(at, what_ + ": " + found);
   }
 
   std::span<const std::uint8_t> bytes_;
-  std::string_view what_;
+  std::string what_;
   ScanResult result_;
 };
 
