@@ -131,29 +131,15 @@ constexpr bool FontCodesArePositions() {
 }
 static_assert(FontCodesArePositions());
 
-// Reads the statement's next word as a PS real; 3 when no word is left.
-WORD ReadRealWord(const CHAR** cursor, LONG* out) {
-  CHAR word[MAX_WORD_LEN];
-  if (GetWordStr(cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
-  return GetRealValue(out, word);
-}
-
-// Creates or finds the statement's option in a predefined group.
-template <typename Record>
-WORD CreateKindOption(PPDOBJ* ppd, PARSEROBJ* parser, WORD kind, Record** record) {
-  UIOPTION* option;
-  const WORD result = CreateUiOption(ppd, parser, kind, &option);
-  if (result == PPDERR_NONE) *record = reinterpret_cast<Record*>(option);
-  return result;
-}
-
-WORD SetResolutionField(PPDOBJ* ppd, PARSEROBJ* parser, WORD codeKind, CHAR* RESOPTION::*field,
-                        ULONG mode) {
+// Notes which resolution code came last, then sets one code of the
+// statement's resolution option.
+WORD SetResolutionField(PPDOBJ* ppd, PARSEROBJ* parser, WORD codeKind,
+                        CHAR** (*field)(RESOPTION*), ULONG mode) {
   ppd->resolutionCodeKind = codeKind;
   RESOPTION* resolution;
   const WORD result = CreateKindOption(ppd, parser, UIGRP_RESOLUTION, &resolution);
   if (result != PPDERR_NONE) return result;
-  return GetStringValue(&(resolution->*field), &parser->value, ppd->heap, mode);
+  return GetStringValue(field(resolution), &parser->value, ppd->heap, mode);
 }
 
 // Skips behind the next double quote, or to the end of the text.
@@ -213,22 +199,21 @@ WORD InputSlotProc(PPDOBJ* ppd, PARSEROBJ* parser) {
 }
 
 WORD ResolutionProc(PPDOBJ* ppd, PARSEROBJ* parser) {
-  ppd->resolutionCodeKind = RESCODE_RESOLUTION;
-  RESOPTION* resolution;
-  const WORD result = CreateKindOption(ppd, parser, UIGRP_RESOLUTION, &resolution);
-  if (result != PPDERR_NONE) return result;
-  return GetStringValue(&resolution->option.invocation, &parser->value, ppd->heap,
-                        STRMODE_INVOCATION);
+  return SetResolutionField(
+      ppd, parser, RESCODE_RESOLUTION,
+      [](RESOPTION* resolution) { return &resolution->option.invocation; }, STRMODE_INVOCATION);
 }
 
 WORD JclResolutionProc(PPDOBJ* ppd, PARSEROBJ* parser) {
-  return SetResolutionField(ppd, parser, RESCODE_JCLRESOLUTION, &RESOPTION::jclResolutionCode,
-                            STRMODE_QUOTED);
+  return SetResolutionField(
+      ppd, parser, RESCODE_JCLRESOLUTION,
+      [](RESOPTION* resolution) { return &resolution->jclResolutionCode; }, STRMODE_QUOTED);
 }
 
 WORD SetResolutionProc(PPDOBJ* ppd, PARSEROBJ* parser) {
-  return SetResolutionField(ppd, parser, RESCODE_SETRESOLUTION, &RESOPTION::setResolutionCode,
-                            STRMODE_INVOCATION);
+  return SetResolutionField(
+      ppd, parser, RESCODE_SETRESOLUTION,
+      [](RESOPTION* resolution) { return &resolution->setResolutionCode; }, STRMODE_INVOCATION);
 }
 
 WORD ResScreenAngleProc(PPDOBJ* ppd, PARSEROBJ* parser) {

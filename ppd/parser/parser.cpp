@@ -41,9 +41,6 @@ constexpr BUILTINENTRY builtinEntries[] = {
 };
 static_assert(std::size(builtinEntries) == 16);
 
-constexpr CHAR defaultPrefixStr[] = "Default";
-constexpr size_t kDefaultPrefixLength = sizeof(defaultPrefixStr) - 1;
-
 constexpr LONG Real(LONG whole) { return whole * 256; }
 
 WCHAR* CopyFileName(HEAPOBJ* heap, const WCHAR* fileName) {

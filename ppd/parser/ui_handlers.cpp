@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr CHAR defaultPrefixStr[] = "Default";
-constexpr ULONG kDefaultPrefixLength = sizeof(defaultPrefixStr) - 1;
-
 constexpr STRTABLE uitypeStrs[] = {
     {"PickOne", UITYPE_PICKONE},
     {"PickMany", UITYPE_PICKMANY},
@@ -25,14 +22,6 @@ constexpr STRTABLE uitypeStrs[] = {
 WORD PredefinedKindOf(const CHAR* name) {
   const KEYWORDROW* row = SearchKeyword(name);
   return row != nullptr ? row->groupKind : UIGRP_OTHER;
-}
-
-// The option of the "PageSize" group that the statement names.
-WORD CreateMediaOption(PPDOBJ* ppd, PARSEROBJ* parser, MEDIAOPTION** media) {
-  UIOPTION* option;
-  const WORD result = CreateUiOption(ppd, parser, UIGRP_PAGESIZE, &option);
-  if (result == PPDERR_NONE) *media = reinterpret_cast<MEDIAOPTION*>(option);
-  return result;
 }
 
 }  // namespace
@@ -171,7 +160,7 @@ WORD CommonUiDefaultProc(PPDOBJ* ppd, PARSEROBJ* parser) {
 
 WORD PageSizeProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   MEDIAOPTION* media;
-  const WORD result = CreateMediaOption(ppd, parser, &media);
+  const WORD result = CreateKindOption(ppd, parser, UIGRP_PAGESIZE, &media);
   if (result != PPDERR_NONE) return result;
   return GetStringValue(&media->option.invocation, &parser->value, ppd->heap,
                         STRMODE_INVOCATION);
@@ -179,21 +168,19 @@ WORD PageSizeProc(PPDOBJ* ppd, PARSEROBJ* parser) {
 
 WORD PageRegionProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   MEDIAOPTION* media;
-  const WORD result = CreateMediaOption(ppd, parser, &media);
+  const WORD result = CreateKindOption(ppd, parser, UIGRP_PAGESIZE, &media);
   if (result != PPDERR_NONE) return result;
   return GetStringValue(&media->pageRegionCode, &parser->value, ppd->heap, STRMODE_INVOCATION);
 }
 
 WORD ImageableAreaProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   MEDIAOPTION* media;
-  WORD result = CreateMediaOption(ppd, parser, &media);
+  WORD result = CreateKindOption(ppd, parser, UIGRP_PAGESIZE, &media);
   if (result != PPDERR_NONE) return result;
   LONG edges[4];
   const CHAR* cursor = parser->value.text;
-  CHAR word[MAX_WORD_LEN];
   for (LONG& edge : edges) {
-    if (GetWordStr(&cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
-    result = GetRealValue(&edge, word);
+    result = ReadRealWord(&cursor, &edge);
     if (result != PPDERR_NONE) return result;
   }
   media->imageableArea = {edges[0], edges[1], edges[2], edges[3]};
@@ -202,13 +189,11 @@ WORD ImageableAreaProc(PPDOBJ* ppd, PARSEROBJ* parser) {
 
 WORD PaperDimensionProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   MEDIAOPTION* media;
-  WORD result = CreateMediaOption(ppd, parser, &media);
+  WORD result = CreateKindOption(ppd, parser, UIGRP_PAGESIZE, &media);
   if (result != PPDERR_NONE) return result;
   const CHAR* cursor = parser->value.text;
-  CHAR word[MAX_WORD_LEN];
   for (LONG* dimension : {&media->paperWidth, &media->paperHeight}) {
-    if (GetWordStr(&cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
-    result = GetRealValue(dimension, word);
+    result = ReadRealWord(&cursor, dimension);
     if (result != PPDERR_NONE) return result;
   }
   return PPDERR_NONE;

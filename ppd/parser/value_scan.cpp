@@ -168,6 +168,12 @@ WORD GetRealValue(LONG* out, const CHAR* text) {
   return PPDERR_NONE;
 }
 
+WORD ReadRealWord(const CHAR** cursor, LONG* out) {
+  CHAR word[MAX_WORD_LEN];
+  if (GetWordStr(cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
+  return GetRealValue(out, word);
+}
+
 WORD GetStringValue(CHAR** field, const BUFOBJ* buf, HEAPOBJ* heap, ULONG mode) {
   if (*field != nullptr) return PPDERR_NONE;
   auto* copy = static_cast<CHAR*>(HEAPOBJ_Alloc(heap, buf->length + 1));

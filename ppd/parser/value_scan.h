@@ -69,6 +69,9 @@ WORD GetIntegerValue(ULONG* out, const CHAR* text);
 // A decimal number as a PS real, the fraction (first five digits) rounded to
 // the nearest 1/256. A negative number stores 0.
 WORD GetRealValue(LONG* out, const CHAR* text);
+// Takes the next word of the text at *cursor and reads it with GetRealValue;
+// 3 when no word is left.
+WORD ReadRealWord(const CHAR** cursor, LONG* out);
 
 // String copy modes of GetStringValue.
 inline constexpr ULONG STRMODE_INVOCATION = 1;  // copied unchanged
