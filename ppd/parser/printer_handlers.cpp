@@ -172,8 +172,12 @@ WORD LsOrientationProc(PPDOBJ* ppd, PARSEROBJ* parser) {
 }
 
 WORD ExtensionsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
-  OrWordCodes(extensionStrs, parser->value.text, &ppd->extensions);
-  if ((ppd->extensions & EXTENSION_CMYK) != 0) ppd->colorDevice = TRUE;
+  // Only an entry that names CMYK makes the printer a colour device; the
+  // extensions of earlier entries do not undo a later ColorDevice False.
+  WORD named = 0;
+  OrWordCodes(extensionStrs, parser->value.text, &named);
+  ppd->extensions |= named;
+  if ((named & EXTENSION_CMYK) != 0) ppd->colorDevice = TRUE;
   return PPDERR_NONE;
 }
 

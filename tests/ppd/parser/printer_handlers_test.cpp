@@ -81,6 +81,17 @@ TEST_F(PrinterHandlers, ExtensionsCollectBitsAndCmykMakesAColourDevice) {
   EXPECT_EQ(ppd->extensions, EXTENSION_DPS | EXTENSION_CMYK | EXTENSION_FILESYSTEM);
 }
 
+// A later entry without CMYK leaves a ColorDevice False that followed the
+// CMYK entry in place.
+TEST_F(PrinterHandlers, OnlyAnEntryNamingCmykSetsTheColourFlag) {
+  EXPECT_EQ(Plain("Extensions", "CMYK"), PPDERR_NONE);
+  EXPECT_EQ(ppd->colorDevice, 1u);
+  EXPECT_EQ(Plain("ColorDevice", "False"), PPDERR_NONE);
+  EXPECT_EQ(Plain("Extensions", "DPS"), PPDERR_NONE);
+  EXPECT_EQ(ppd->extensions, EXTENSION_DPS | EXTENSION_CMYK);
+  EXPECT_EQ(ppd->colorDevice, 0u);
+}
+
 TEST_F(PrinterHandlers, InstallableOptionsBracket) {
   EXPECT_EQ(Plain("CloseGroup", "InstallableOptions"), PPDERR_SYNTAX);  // none open
   EXPECT_EQ(Plain("OpenGroup", "InstallableOptions"), PPDERR_NONE);
