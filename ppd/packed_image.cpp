@@ -28,7 +28,10 @@ PPDOBJ* PpdCreate(const WCHAR* fileName) { return PpdCreateFromParsed(PPDOBJ_Cre
 
 PPDOBJ* PpdCreateFromParsed(PPDOBJ* ppd) {
   PPDOBJ* image = PackPpdData(ppd);
-  if (image != nullptr) UnpackPpdData(image);
+  if (image != nullptr && !UnpackPpdData(image, image->imageSize)) {
+    PpdDelete(image);
+    return nullptr;
+  }
   return image;
 }
 

@@ -76,7 +76,8 @@ static_assert(sizeof(ORDERDEPENTRY) == 12);
 static_assert(sizeof(CONSTRAINTENTRY) == 8);
 
 // The driver's description: the built-in card entries (PPDOBJ_Create),
-// packed and unpacked. NULL when the parse or the image allocation fails.
+// packed and unpacked. NULL when the parse, the image allocation or the
+// unpacking fails.
 PPDOBJ* PpdCreate(const WCHAR* fileName);
 
 // The image of a description parsed from elsewhere, such as a PPD file read
@@ -103,9 +104,14 @@ ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd);
 // counts and every group's featureIndex (its position within its part).
 void PpdSortUiGroups(PPDOBJ* ppd);
 
-// Turns the offsets of a packed image into pointers, in place, and rebuilds
-// predefinedGroups. An offset that lies outside the image becomes NULL.
-void UnpackPpdData(PPDOBJ* image);
+// Turns the offsets of a packed image of cbImage bytes (the size of its
+// block) into pointers, in place, and rebuilds predefinedGroups. FALSE for a
+// damaged image, which is then only fit to be freed: an imageSize other than
+// cbImage, a piece outside the image, misaligned or overlapping the piece
+// laid out before it, a string without its terminator inside the image, a
+// table whose entry size is not its own, a group of an unknown kind or whose
+// optionSize is not its kind's. A damaged image is never read outside.
+BOOL UnpackPpdData(PPDOBJ* image, ULONG cbImage);
 
 // The tables of an unpacked image, and their entries.
 inline const PPDTABLE* PpdOrderDepTable(const PPDOBJ* image) {
