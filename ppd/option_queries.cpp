@@ -13,14 +13,14 @@ constexpr CHAR kNoneOption[] = "None";
 
 UIOPTION* PpdFindUiOptionWithXlation(LISTOBJ* options, const CHAR* name, WORD* pIndex) {
   const ULONG hash = HashKeyword(name);
-  WORD index = 0;
-  for (LISTOBJ* item = options; item != nullptr; item = item->next, ++index) {
+  ULONG position = 0;
+  for (LISTOBJ* item = options; item != nullptr; item = item->next, ++position) {
     UIOPTION* option = ListRecord<UIOPTION>(item);
     const bool translationMatches =
         option->translation != nullptr && std::strcmp(option->translation, name) == 0;
     const bool keywordMatches = item->nameHash == hash && std::strcmp(item->name, name) == 0;
     if (translationMatches || keywordMatches) {
-      *pIndex = index;
+      *pIndex = position < LISTOBJ_NOT_FOUND ? static_cast<WORD>(position) : LISTOBJ_NOT_FOUND;
       return option;
     }
   }

@@ -93,13 +93,15 @@ UIGROUP* FindFeature(PACKER* packer, const CHAR* name, WORD* pIndex) {
 }
 
 // The position of option `name` of a found group; PPD_ANY_OPTION when the
-// entry names none, 0 when the group was not found.
+// entry names none, 0 when the group was not found. An option at a position
+// a selection byte cannot hold (PPD_ANY_OPTION and beyond) counts as not
+// found: its entry is unresolved rather than standing for another option.
 WORD FindOptionIndex(PACKER* packer, UIGROUP* group, const CHAR* name) {
   if (group == nullptr) return 0;
   if (name == nullptr) return PPD_ANY_OPTION;
   WORD index;
   FindItem(packer, group->options, name, &index);
-  return index;
+  return index < PPD_ANY_OPTION ? index : LISTOBJ_NOT_FOUND;
 }
 
 // Starts a table of count entries at the current offset; NULL when sizing.
@@ -115,7 +117,8 @@ PPDTABLE* BeginTable(PACKER* packer, BYTE** field, ULONG count, WORD entrySize) 
   return table;
 }
 
-// The table counts in 16 bits: a list longer than that keeps its first
+// The table counts in 16 bits. The parser refuses entries beyond that
+// (PPD_MAX_LIST_ITEMS); a parse form made otherwise keeps its first
 // kMaxTableEntries entries.
 ULONG TableCount(const LISTOBJ* list) {
   const ULONG count = LISTOBJ_Count(list);
@@ -196,7 +199,9 @@ LONG LeadingNumber(const CHAR* text) {
 }
 
 // The packed default of a group (parse form): the default option's position,
-// or for the Resolution group its default in dots per inch.
+// or for the Resolution group its default in dots per inch. A default that a
+// selection byte cannot hold falls back to the first option, as one that
+// names no option does.
 ULONG_PTR PackedDefault(const UIGROUP* group) {
   if (group->kind == UIGRP_RESOLUTION) {
     const CHAR* keyword = group->defaultOption;
@@ -207,7 +212,8 @@ ULONG_PTR PackedDefault(const UIGROUP* group) {
   }
   if (group->defaultOption == nullptr) return 0;
   WORD index;
-  return LISTOBJ_FindItemIndex(group->options, group->defaultOption, &index) != nullptr ? index : 0;
+  if (LISTOBJ_FindItemIndex(group->options, group->defaultOption, &index) == nullptr) return 0;
+  return index < PPD_ANY_OPTION ? index : 0;
 }
 
 // A paper size made consistent: no paper with only one dimension, an

@@ -54,7 +54,8 @@ struct PPDTABLE {
 
 // One order dependency, in the table the orderDepTable field points to.
 struct ORDERDEPENTRY {
-  WORD featureIndex;  // position in uiGroups; PPD_UNRESOLVED when not found
+  WORD featureIndex;  // position in uiGroups; PPD_UNRESOLVED when not found,
+                      // or when the option lies at PPD_ANY_OPTION or beyond
   WORD optionIndex;   // position in the feature's options; PPD_ANY_OPTION
   LONG order;         // real
   WORD section;       // SECTION_*
@@ -63,7 +64,9 @@ struct ORDERDEPENTRY {
 
 // One constraint, in the table the uiConstraintTable field points to:
 // option1 of feature1 forbids option2 of feature2. feature1 is
-// PPD_UNRESOLVED when any of the four was not found.
+// PPD_UNRESOLVED when any of the four was not found, or an option lies at a
+// position a selection byte cannot hold (PPD_ANY_OPTION and beyond); such an
+// entry never applies.
 struct CONSTRAINTENTRY {
   WORD feature1;
   WORD option1;  // PPD_ANY_OPTION: any option of feature1

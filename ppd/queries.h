@@ -21,7 +21,8 @@ inline constexpr BYTE PPD_NO_SELECTION = 0xFF;
 
 // The first option, from `options` on, whose translation equals name, or
 // whose keyword does (case-sensitive); *pIndex receives its position from
-// `options`, or LISTOBJ_NOT_FOUND. Used to match a form name against the
+// `options`, or LISTOBJ_NOT_FOUND (also for a position beyond 16 bits, as
+// LISTOBJ_FindItemIndex gives it). Used to match a form name against the
 // paper sizes' display texts and keywords.
 UIOPTION* PpdFindUiOptionWithXlation(LISTOBJ* options, const CHAR* name, WORD* pIndex);
 

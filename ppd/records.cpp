@@ -27,10 +27,10 @@ LISTOBJ* LISTOBJ_Find(LISTOBJ* list, const CHAR* name) {
 
 LISTOBJ* LISTOBJ_FindItemIndex(LISTOBJ* list, const CHAR* name, WORD* pIndex) {
   const ULONG hash = HashKeyword(name);
-  WORD index = 0;
-  for (LISTOBJ* item = list; item != nullptr; item = item->next, ++index) {
+  ULONG position = 0;
+  for (LISTOBJ* item = list; item != nullptr; item = item->next, ++position) {
     if (item->nameHash == hash && std::strcmp(item->name, name) == 0) {
-      *pIndex = index;
+      *pIndex = position < LISTOBJ_NOT_FOUND ? static_cast<WORD>(position) : LISTOBJ_NOT_FOUND;
       return item;
     }
   }

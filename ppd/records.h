@@ -40,13 +40,20 @@ void LISTOBJ_Add(LISTOBJ** ppList, LISTOBJ* item);
 void LISTOBJ_Append(LISTOBJ** ppList, LISTOBJ** ppLast, LISTOBJ* item);
 // The first item whose name equals `name` (case-sensitive), or NULL.
 LISTOBJ* LISTOBJ_Find(LISTOBJ* list, const CHAR* name);
-// As LISTOBJ_Find; *pIndex receives the item's 0-based position, or 0xFFFF.
+// As LISTOBJ_Find; *pIndex receives the item's 0-based position, or 0xFFFF
+// when not found. An item at position 0xFFFF or beyond gets 0xFFFF too: 16
+// bits cannot hold its position, and a wrapped one would name another item.
 LISTOBJ* LISTOBJ_FindItemIndex(LISTOBJ* list, const CHAR* name, WORD* pIndex);
 ULONG LISTOBJ_Count(const LISTOBJ* list);
 // The item at 0-based position `index`, or NULL when the list is shorter.
 LISTOBJ* LISTOBJ_FindIndexed(LISTOBJ* list, ULONG index);
 
 inline constexpr WORD LISTOBJ_NOT_FOUND = 0xFFFF;
+
+// The most features, order dependencies and constraints a description
+// holds: the image counts them in 16 bits, and a feature's position must not
+// reach LISTOBJ_NOT_FOUND.
+inline constexpr ULONG PPD_MAX_LIST_ITEMS = 0xFFFF;
 
 // The record whose first member (at any depth) is this list header.
 template <typename Record>
@@ -239,8 +246,8 @@ struct CUSTOMPARAM {
 };
 
 // The root of one parsed description. The fields from imageSize through
-// uiConstraints are also the header of the packed image; heap, openUiGroup
-// inInstallableGroup and lastUiConstraint exist in the parse form only.
+// uiConstraints are also the header of the packed image; the fields behind
+// them exist in the parse form only.
 struct PPDOBJ {
   ULONG imageSize;          // 0 in parse form; image size in image form
   WCHAR* fileName;          // the printer data file name (UTF-16)
@@ -291,6 +298,10 @@ struct PPDOBJ {
   UIGROUP* openUiGroup;     // non-predefined group opened and not yet closed
   ULONG inInstallableGroup; // boolean: inside the InstallableOptions group
   LISTOBJ* lastUiConstraint;  // the last item of uiConstraints, for appending
+  LISTOBJ* lastOrderDep;      // the last item of orderDeps, for appending
+  ULONG cUiGroups;            // items of uiGroups
+  ULONG cOrderDeps;           // items of orderDeps
+  ULONG cUiConstraints;       // items of uiConstraints
 };
 
 // The record sizes follow the pointer width: with 4-byte pointers they are

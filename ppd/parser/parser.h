@@ -20,6 +20,9 @@
 inline constexpr WORD PPDERR_NONE = 0;    // accepted, or ignored
 inline constexpr WORD PPDERR_SYNTAX = 3;  // wrong shape, missing word, bad value
 inline constexpr WORD PPDERR_MEMORY = 4;  // arena or pool exhausted, or text too long
+// A new feature, order dependency or constraint beyond PPD_MAX_LIST_ITEMS:
+// the image could not index or count it.
+inline constexpr WORD PPDERR_FULL = 6;
 
 // Value types of a statement.
 inline constexpr WORD PPDVALUE_NONE = 0;

@@ -207,6 +207,7 @@ WORD OrderDepProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   SearchStringTable(sectionStrs, word, &section);
   const CHAR* feature = TakeFeatureWord(&cursor, word);
   if (feature == nullptr) return PPDERR_SYNTAX;
+  if (ppd->cOrderDeps >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;
   auto* dependency = CreateNamedRecord<ORDERDEP>(ppd->heap, feature);
   if (dependency == nullptr) return PPDERR_MEMORY;
   dependency->order = order;
@@ -215,7 +216,8 @@ WORD OrderDepProc(PPDOBJ* ppd, PARSEROBJ* parser) {
     dependency->optionKeyword = HeapCopyString(ppd->heap, word);
     if (dependency->optionKeyword == nullptr) return PPDERR_MEMORY;
   }
-  LISTOBJ_Add(&ppd->orderDeps, &dependency->header);
+  LISTOBJ_Append(&ppd->orderDeps, &ppd->lastOrderDep, &dependency->header);
+  ++ppd->cOrderDeps;
   return PPDERR_NONE;
 }
 
@@ -224,6 +226,7 @@ WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   CHAR word[MAX_WORD_LEN];
   const CHAR* feature1 = TakeFeatureWord(&cursor, word);
   if (feature1 == nullptr) return PPDERR_SYNTAX;
+  if (ppd->cUiConstraints >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;
   auto* constraint = CreateNamedRecord<UICONSTRAINT>(ppd->heap, feature1);
   if (constraint == nullptr) return PPDERR_MEMORY;
   if (GetWordStr(&cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
@@ -241,6 +244,7 @@ WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
     if (constraint->option2 == nullptr) return PPDERR_MEMORY;
   }
   LISTOBJ_Append(&ppd->uiConstraints, &ppd->lastUiConstraint, &constraint->header);
+  ++ppd->cUiConstraints;
   return PPDERR_NONE;
 }
 

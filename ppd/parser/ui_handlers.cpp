@@ -33,9 +33,11 @@ WORD CreateUiGroup(PPDOBJ* ppd, WORD kind, const CHAR* name, UIGROUP** group) {
     *group = ListRecord<UIGROUP>(found);
     return PPDERR_NONE;
   }
+  if (ppd->cUiGroups >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;
   UIGROUP* created = UIGROUP_Create(ppd, &info);
   if (created == nullptr) return PPDERR_MEMORY;
   LISTOBJ_Add(&ppd->uiGroups, &created->header);
+  ++ppd->cUiGroups;
   *group = created;
   return PPDERR_NONE;
 }

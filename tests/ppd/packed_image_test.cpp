@@ -618,6 +618,39 @@ TEST_F(PackedImageTest, ConstraintsResolveToIndexes) {
   EXPECT_EQ(PpdConstraintTable(image.get())->entrySize, 8);
 }
 
+// A feature of 300 options (as wide-format page size lists are): a
+// constraint or default naming an option that a selection byte cannot hold
+// (255 and beyond) is unresolved, resp. falls back to the first option;
+// below that, names resolve as usual.
+TEST_F(PackedImageTest, OptionsBeyondTheSelectionByteResolveToNothing) {
+  struct Case {
+    int option;
+    std::vector<std::vector<int>> constraints;
+    BYTE defaultSelection;
+  };
+  const Case kCases[] = {
+      {254, {{0, 254, 1, 0}, {1, 0, 0, 254}}, 254},
+      {255, {{0xFFFF, 0xFFFF, 1, 0}, {0xFFFF, 0, 0, 0xFFFF}}, 0},
+      {256, {{0xFFFF, 0xFFFF, 1, 0}, {0xFFFF, 0, 0, 0xFFFF}}, 0},
+      {299, {{0xFFFF, 0xFFFF, 1, 0}, {0xFFFF, 0, 0, 0xFFFF}}, 0},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.option);
+    const std::string named = "O" + std::to_string(c.option);
+    std::string text = "*OpenUI *Wide: PickOne\n*DefaultWide: " + named + "\n";
+    for (int i = 0; i < 300; ++i) text += "*Wide O" + std::to_string(i) + ": \"\"\n";
+    text += "*CloseUI: *Wide\n*OpenUI *Other: PickOne\n*Other A: \"\"\n*CloseUI: *Other\n";
+    text += "*UIConstraints: *Wide " + named + " *Other A\n";
+    text += "*UIConstraints: *Other A *Wide " + named + "\n";
+    PpdImage image = Image(text);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(ConstraintRows(image.get()), c.constraints);
+    BYTE sel[2];
+    PpdDefaultDocumentStickyFeatures(image.get(), sel);
+    EXPECT_EQ(sel[0], c.defaultSelection);
+  }
+}
+
 // Every allocation that can fail, failed in turn: PpdCreate gives NULL and
 // leaves nothing allocated (the fixture checks the pool).
 TEST_F(PackedImageTest, EveryAllocationFailureGivesNoImage) {

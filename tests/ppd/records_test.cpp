@@ -1,5 +1,7 @@
 #include "ppd/records.h"
 
+#include "ppd/queries.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -22,6 +24,32 @@ TEST(HashKeyword, ShiftsAndXorsEachByte) {
   // Bytes count unsigned, and bits shifted out of 32 are lost.
   EXPECT_EQ(HashKeyword("\xff"), 0xFFu);
   EXPECT_EQ(HashKeyword(std::string(40, 'a').c_str()), HashKeyword(std::string(40, 'a').c_str()));
+}
+
+// Positions from 0xFFFF on cannot be told in 16 bits: such an item is found
+// with the index 0xFFFF instead of a wrapped one naming another item.
+TEST(ListPositions, BeyondSixteenBitsGiveNoIndex) {
+  constexpr ULONG kCount = 0x10001;
+  std::vector<UIOPTION> options(kCount);
+  std::vector<std::string> names(kCount);
+  for (ULONG i = 0; i < kCount; ++i) {
+    names[i] = "o" + std::to_string(i);
+    options[i].header = {i + 1 < kCount ? &options[i + 1].header : nullptr, names[i].data(),
+                         HashKeyword(names[i].c_str())};
+  }
+  struct Case {
+    ULONG position;
+    WORD index;
+  };
+  for (const Case& c : {Case{0xFFFE, 0xFFFE}, Case{0xFFFF, 0xFFFF}, Case{0x10000, 0xFFFF}}) {
+    const CHAR* name = names[c.position].c_str();
+    WORD index = 0;
+    EXPECT_EQ(LISTOBJ_FindItemIndex(&options[0].header, name, &index), &options[c.position].header);
+    EXPECT_EQ(index, c.index) << name;
+    index = 0;
+    EXPECT_EQ(PpdFindUiOptionWithXlation(&options[0].header, name, &index), &options[c.position]);
+    EXPECT_EQ(index, c.index) << name;
+  }
 }
 
 // Items built on the stack; the list links them.

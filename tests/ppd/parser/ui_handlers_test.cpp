@@ -83,6 +83,26 @@ TEST_F(UiHandlers, NextOpenUiClosesTheOpenGroup) {
   EXPECT_EQ(Insert("OpenUI", "*", "", "PickOne", PPDVALUE_PLAIN), PPDERR_SYNTAX);
 }
 
+// Feature positions are 16 bits and 0xFFFF marks "not found", so a
+// description holds 65,535 features at most. Reaching that many through
+// statements would take minutes (every new feature is looked up by name
+// first), so the count starts just below the limit.
+TEST_F(UiHandlers, NoFeatureBeyondTheLastIndexableOne) {
+  ppd->cUiGroups = PPD_MAX_LIST_ITEMS - 1;
+  EXPECT_EQ(Insert("OpenUI", "*Last", "", "PickOne", PPDVALUE_PLAIN), PPDERR_NONE);
+  EXPECT_EQ(OptionEntry("Last", "A", ""), PPDERR_NONE);
+  EXPECT_EQ(Insert("OpenUI", "*Beyond", "", "PickOne", PPDVALUE_PLAIN), PPDERR_FULL);
+  EXPECT_EQ(Plain("DefaultDuplex", "None"), PPDERR_FULL);
+  EXPECT_EQ(OptionEntry("PageSize", "A4", ""), PPDERR_FULL);
+  EXPECT_EQ(Group("Beyond"), nullptr);
+  EXPECT_EQ(Group("Duplex"), nullptr);
+  EXPECT_EQ(ppd->predefinedGroups[UIGRP_PAGESIZE], nullptr);
+  // Features that exist still take their entries.
+  EXPECT_EQ(Insert("OpenUI", "*Last", "", "PickOne", PPDVALUE_PLAIN), PPDERR_NONE);
+  EXPECT_EQ(OptionEntry("Last", "B", ""), PPDERR_NONE);
+  EXPECT_EQ(UIGROUP_CountOptions(Group("Last")), 2u);
+}
+
 TEST_F(UiHandlers, UnknownUiTypeIsPickOne) {
   ASSERT_EQ(Insert("OpenUI", "*Finish", "", "Sometimes", PPDVALUE_PLAIN), PPDERR_NONE);
   EXPECT_EQ(Group("Finish")->uiType, UITYPE_PICKONE);
