@@ -18,7 +18,8 @@
 #include "ppd/records.h"
 
 // A statement that did not make it into the description: its first line
-// and the reader's code (PPDERR_SYNTAX, PPDERR_MEMORY or PPDREAD_MALFORMED,
+// and the reader's code (PPDERR_SYNTAX, PPDERR_MEMORY, PPDREAD_MALFORMED,
+// PPDERR_FULL, PPDREAD_PAPER_REFUSED or PPDREAD_OPTION_BEYOND_SELECTION,
 // ppd/parser/ppd_file_reader.h).
 struct PpdRefusal {
   unsigned line = 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "engine/services.h"
 #include "lib/block_heap.h"
@@ -42,6 +43,32 @@ constexpr BUILTINENTRY builtinEntries[] = {
 static_assert(std::size(builtinEntries) == 16);
 
 constexpr LONG Real(LONG whole) { return whole * 256; }
+
+// Which entry of the open group a keyword is: an option entry (the group's
+// own name) or its default entry ("Default" and the name); neither while no
+// group is open.
+enum class OpenGroupEntry { None, Option, Default };
+
+OpenGroupEntry OpenGroupEntryOf(const PPDOBJ* ppd, std::string_view keyword) {
+  const UIGROUP* open = ppd->openUiGroup;
+  if (open == nullptr) return OpenGroupEntry::None;
+  const std::string_view name = open->header.name;
+  if (keyword == name) return OpenGroupEntry::Option;
+  if (keyword.starts_with(defaultPrefixStr) && keyword.substr(kDefaultPrefixLength) == name) {
+    return OpenGroupEntry::Default;
+  }
+  return OpenGroupEntry::None;
+}
+
+// The keyword table's row for a keyword, when it has a handler; NULL else.
+const KEYWORDROW* HandledRow(std::string_view keyword) {
+  if (keyword.size() > PARSER_NAME_MAX) return nullptr;
+  CHAR text[PARSER_NAME_MAX + 1];
+  std::memcpy(text, keyword.data(), keyword.size());
+  text[keyword.size()] = '\0';
+  const KEYWORDROW* row = SearchKeyword(text);
+  return row != nullptr && row->handler != nullptr ? row : nullptr;
+}
 
 WCHAR* CopyFileName(HEAPOBJ* heap, const WCHAR* fileName) {
   ULONG length = 0;
@@ -154,20 +181,28 @@ WORD PPDOBJ_InsertEntry(PPDOBJ* ppd, PARSEROBJ* parser, const CHAR* keyword, con
   return PPDOBJ_InterpretEntry(ppd, parser);
 }
 
+BOOL PPDOBJ_IgnoresKeyword(const PPDOBJ* ppd, std::string_view keyword) {
+  if (keyword.starts_with('?')) return TRUE;
+  return OpenGroupEntryOf(ppd, keyword) == OpenGroupEntry::None && HandledRow(keyword) == nullptr
+             ? TRUE
+             : FALSE;
+}
+
 WORD PPDOBJ_InterpretEntry(PPDOBJ* ppd, PARSEROBJ* parser) {
-  const CHAR* keyword = parser->keyword.text;
-  if (keyword[0] == '?') return PPDERR_NONE;
+  const std::string_view keyword(parser->keyword.text);
+  if (keyword.starts_with('?')) return PPDERR_NONE;
   // The open group takes its own option and default entries before the
   // keyword table is asked.
-  if (const UIGROUP* open = ppd->openUiGroup) {
-    if (std::strcmp(keyword, open->header.name) == 0) return CommonUiOptionProc(ppd, parser);
-    if (std::strncmp(keyword, defaultPrefixStr, kDefaultPrefixLength) == 0 &&
-        std::strcmp(keyword + kDefaultPrefixLength, open->header.name) == 0) {
+  switch (OpenGroupEntryOf(ppd, keyword)) {
+    case OpenGroupEntry::Option:
+      return CommonUiOptionProc(ppd, parser);
+    case OpenGroupEntry::Default:
       return CommonUiDefaultProc(ppd, parser);
-    }
+    case OpenGroupEntry::None:
+      break;
   }
-  const KEYWORDROW* row = SearchKeyword(keyword);
-  if (row == nullptr || row->handler == nullptr) return PPDERR_NONE;
+  const KEYWORDROW* row = HandledRow(keyword);
+  if (row == nullptr) return PPDERR_NONE;
   if (!CheckKeywordParams(row, parser)) return PPDERR_SYNTAX;
   if (!CheckKeywordDuplicates(row)) return PPDERR_NONE;
   const WORD result = row->handler(ppd, parser);

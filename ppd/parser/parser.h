@@ -12,6 +12,8 @@
 // PPDOBJ_CreateEmpty until its last PPDOBJ_InsertEntry.
 #pragma once
 
+#include <string_view>
+
 #include "engine/types.h"
 #include "ppd/parser/value_scan.h"
 #include "ppd/records.h"
@@ -80,6 +82,11 @@ void PPDOBJ_ResetPO(PARSEROBJ* parser);
 
 // Interprets the statement held in the parser object.
 WORD PPDOBJ_InterpretEntry(PPDOBJ* ppd, PARSEROBJ* parser);
+
+// TRUE when PPDOBJ_InterpretEntry would ignore a statement with this keyword
+// (of any length) in the description's present state: a query keyword
+// ("?..."), or one that neither the open group nor the keyword table takes.
+BOOL PPDOBJ_IgnoresKeyword(const PPDOBJ* ppd, std::string_view keyword);
 
 // A parser object with empty buffers, or NULL.
 PARSEROBJ* PARSEROBJ_Create();

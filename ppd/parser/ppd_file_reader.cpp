@@ -5,8 +5,11 @@
 
 #include "engine/services.h"
 #include "lib/pool_tags.h"
+#include "lib/block_heap.h"
+#include "ppd/parser/keyword_table.h"
 #include "ppd/parser/parser.h"
 #include "ppd/parser/ppd_statements.h"
+#include "ppd/packed_image.h"
 
 namespace {
 
@@ -21,40 +24,103 @@ struct STATEMENTTEXTS {
 
 inline constexpr ULONG kFirstRefusalRoom = 64;
 
+// The lines of the constraints taken, in the order of uiConstraints.
+struct LINELIST {
+  ULONG* lines;  // a pool allocation, NULL while empty
+  ULONG count;
+  ULONG room;
+};
+
 struct READER {
   PPDOBJ* ppd;
   PARSEROBJ* parser;
   STATEMENTTEXTS* texts;
   PPDREADRESULT* result;
+  LINELIST constraintLines;
+  LISTOBJ* refusedPaper;      // paper sizes whose PageSize was refused (arena)
+  LISTOBJ* lastRefusedPaper;
 };
+
+constexpr CHAR kPageSizeKeyword[] = "PageSize";
 
 void CopyText(CHAR* dest, std::string_view text) {
   if (!text.empty()) std::memcpy(dest, text.data(), text.size());
   dest[text.size()] = '\0';
 }
 
+// Makes room for one more record in a pool array of `room` records that
+// holds `count`; FALSE when it cannot grow.
+template <typename Record>
+bool Grow(Record** records, ULONG count, ULONG* room) {
+  if (count < *room) return true;
+  const ULONG grownRoom = *room == 0 ? kFirstRefusalRoom : *room * 2;
+  if (grownRoom < *room || grownRoom > 0xFFFFFFFFu / sizeof(Record)) return false;
+  auto* grown = static_cast<Record*>(EngAllocMem(0, grownRoom * sizeof(Record), DRIVER_DESC_TAG));
+  if (grown == nullptr) return false;
+  if (count != 0) std::memcpy(grown, *records, count * sizeof(Record));
+  if (*records != nullptr) EngFreeMem(*records);
+  *records = grown;
+  *room = grownRoom;
+  return true;
+}
+
 // Appends a refusal; FALSE when the list cannot grow.
 bool AddRefusal(PPDREADRESULT* result, ULONG line, WORD code) {
-  if (result->cRefusals == result->cAllocated) {
-    const ULONG room = result->cAllocated == 0 ? kFirstRefusalRoom : result->cAllocated * 2;
-    if (room < result->cAllocated || room > 0xFFFFFFFFu / sizeof(PPDREFUSAL)) return false;
-    auto* grown = static_cast<PPDREFUSAL*>(EngAllocMem(0, room * sizeof(PPDREFUSAL), DRIVER_DESC_TAG));
-    if (grown == nullptr) return false;
-    if (result->cRefusals != 0) {
-      std::memcpy(grown, result->refusals, result->cRefusals * sizeof(PPDREFUSAL));
-    }
-    if (result->refusals != nullptr) EngFreeMem(result->refusals);
-    result->refusals = grown;
-    result->cAllocated = room;
-  }
+  if (!Grow(&result->refusals, result->cRefusals, &result->cAllocated)) return false;
   result->refusals[result->cRefusals++] = {line, code};
   return true;
 }
 
+// Notes the line of a constraint just taken; FALSE when the list cannot grow.
+bool AddConstraintLine(LINELIST* list, ULONG line) {
+  if (!Grow(&list->lines, list->count, &list->room)) return false;
+  list->lines[list->count++] = line;
+  return true;
+}
+
+bool IsPageSizeKeyword(std::string_view keyword) { return keyword == kPageSizeKeyword; }
+
+// A statement other than PageSize that fills a paper size of the PageSize
+// group (PageRegion, ImageableArea, PaperDimension).
+bool FillsPaperSize(std::string_view keyword) {
+  if (IsPageSizeKeyword(keyword) || keyword.size() > PARSER_NAME_MAX) return false;
+  CHAR text[PARSER_NAME_MAX + 1];
+  CopyText(text, keyword);
+  const KEYWORDROW* row = SearchKeyword(text);
+  return row != nullptr && row->groupKind == UIGRP_PAGESIZE;
+}
+
+// Remembers the paper size of a refused PageSize statement; FALSE when the
+// arena is exhausted.
+bool RememberRefusedPaper(READER* reader, std::string_view option) {
+  HEAPOBJ* heap = reader->ppd->heap;
+  auto* item = static_cast<LISTOBJ*>(HEAPOBJ_Alloc(heap, sizeof(LISTOBJ) + option.size() + 1));
+  if (item == nullptr) return false;
+  item->name = reinterpret_cast<CHAR*>(item + 1);
+  CopyText(item->name, option);
+  LISTOBJ_Append(&reader->refusedPaper, &reader->lastRefusedPaper, item);
+  return true;
+}
+
+// A statement that would make a paper size whose PageSize statement was
+// refused, without its code.
+bool MakesRefusedPaper(const READER* reader, const PPDSTATEMENT* statement) {
+  if (reader->refusedPaper == nullptr || !FillsPaperSize(statement->keyword)) return false;
+  const CHAR* option = reader->texts->option;
+  if (LISTOBJ_Find(reader->refusedPaper, option) == nullptr) return false;
+  const UIGROUP* pageSize = reader->ppd->predefinedGroups[UIGRP_PAGESIZE];
+  return pageSize == nullptr || LISTOBJ_Find(pageSize->options, option) == nullptr;
+}
+
 BOOL OnStatement(PVOID context, const PPDSTATEMENT* statement) {
   auto* reader = static_cast<READER*>(context);
+  if (PPDOBJ_IgnoresKeyword(reader->ppd, statement->keyword)) return TRUE;
   if (statement->keyword.size() > PARSER_NAME_MAX || statement->option.size() > PARSER_NAME_MAX ||
       statement->value.size() > PARSER_VALUE_MAX) {
+    if (IsPageSizeKeyword(statement->keyword) && statement->option.size() <= PARSER_NAME_MAX &&
+        !RememberRefusedPaper(reader, statement->option)) {
+      return FALSE;
+    }
     return AddRefusal(reader->result, statement->line, PPDERR_MEMORY) ? TRUE : FALSE;
   }
   STATEMENTTEXTS* texts = reader->texts;
@@ -63,13 +129,61 @@ BOOL OnStatement(PVOID context, const PPDSTATEMENT* statement) {
   const ULONG translationLength = PPDFILE_TranslationCut(statement->translation, PARSER_NAME_MAX);
   CopyText(texts->translation, statement->translation.substr(0, translationLength));
   CopyText(texts->value, statement->value);
+  if (MakesRefusedPaper(reader, statement)) {
+    return AddRefusal(reader->result, statement->line, PPDREAD_PAPER_REFUSED) ? TRUE : FALSE;
+  }
 
+  const ULONG cConstraints = reader->ppd->cUiConstraints;
   const WORD code = PPDOBJ_InsertEntry(reader->ppd, reader->parser, texts->keyword, texts->option,
                                        texts->translation, texts->value, statement->valueType);
   // Every text fits its buffer, so a 4 can only be an exhausted arena.
   if (code == PPDERR_MEMORY) return FALSE;
   if (code != PPDERR_NONE) return AddRefusal(reader->result, statement->line, code) ? TRUE : FALSE;
+  if (reader->ppd->cUiConstraints != cConstraints &&
+      !AddConstraintLine(&reader->constraintLines, statement->line)) {
+    return FALSE;
+  }
   return TRUE;
+}
+
+// Whether a constraint's option of a feature lies at a position a selection
+// byte cannot hold (the packed constraint is then unresolved).
+bool BeyondSelection(const PPDOBJ* ppd, const CHAR* feature, const CHAR* option) {
+  if (option == nullptr) return false;
+  LISTOBJ* group = LISTOBJ_Find(ppd->uiGroups, feature);
+  if (group == nullptr) return false;
+  WORD index;
+  return LISTOBJ_FindItemIndex(ListRecord<UIGROUP>(group)->options, option, &index) != nullptr &&
+         index >= PPD_ANY_OPTION;
+}
+
+// Reports the constraints that name an option beyond the selection byte, and
+// puts the refusals back in line order; FALSE when the list cannot grow.
+bool ReportConstraintsBeyondSelection(READER* reader) {
+  PPDREADRESULT* result = reader->result;
+  const ULONG cBefore = result->cRefusals;
+  ULONG i = 0;
+  for (LISTOBJ* item = reader->ppd->uiConstraints; item != nullptr && i < reader->constraintLines.count;
+       item = item->next, ++i) {
+    const UICONSTRAINT* constraint = ListRecord<UICONSTRAINT>(item);
+    if ((BeyondSelection(reader->ppd, item->name, constraint->option1) ||
+         BeyondSelection(reader->ppd, constraint->feature2, constraint->option2)) &&
+        !AddRefusal(result, reader->constraintLines.lines[i], PPDREAD_OPTION_BEYOND_SELECTION)) {
+      return false;
+    }
+  }
+  // The new refusals are in line order among themselves: insert each into
+  // the ordered ones before them.
+  for (ULONG k = cBefore; k < result->cRefusals; ++k) {
+    const PPDREFUSAL refusal = result->refusals[k];
+    ULONG at = k;
+    while (at > 0 && result->refusals[at - 1].line > refusal.line) {
+      result->refusals[at] = result->refusals[at - 1];
+      --at;
+    }
+    result->refusals[at] = refusal;
+  }
+  return true;
 }
 
 BOOL OnMalformed(PVOID context, ULONG line, PpdMalformed) {
@@ -129,8 +243,9 @@ void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESU
   bool complete = false;
   if (reader.ppd != nullptr) {
     const PPDSTATEMENTSINK sink{&reader, OnStatement, OnMalformed};
-    complete = PPDFILE_SplitStatements(text, &sink) != FALSE;
+    complete = PPDFILE_SplitStatements(text, &sink) != FALSE && ReportConstraintsBeyondSelection(&reader);
   }
+  if (reader.constraintLines.lines != nullptr) EngFreeMem(reader.constraintLines.lines);
   if (reader.texts != nullptr) EngFreeMem(reader.texts);
   if (reader.parser != nullptr) PARSEROBJ_Delete(reader.parser);
   if (!complete) {

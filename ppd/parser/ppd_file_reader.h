@@ -16,7 +16,8 @@
 // A statement that was not taken into the description.
 struct PPDREFUSAL {
   ULONG line;  // line the statement begins on, from 1
-  WORD code;   // PPDERR_SYNTAX, PPDERR_MEMORY or PPDREAD_MALFORMED
+  WORD code;   // PPDERR_SYNTAX, PPDERR_MEMORY, PPDREAD_MALFORMED, PPDERR_FULL,
+               // PPDREAD_PAPER_REFUSED or PPDREAD_OPTION_BEYOND_SELECTION
 };
 
 // The codes of a refusal:
@@ -26,8 +27,21 @@ struct PPDREFUSAL {
 //   parser's buffer (PARSER_NAME_MAX, PARSER_VALUE_MAX); the statement is
 //   skipped rather than interpreted cut short;
 // - PPDREAD_MALFORMED (5): the line is no statement of the file format
-//   (PpdMalformed); it is skipped.
+//   (PpdMalformed); it is skipped;
+// - PPDERR_FULL (6): a new feature, order dependency or constraint beyond the
+//   65,535 the image can index and count;
+// - PPDREAD_PAPER_REFUSED (7): a PageRegion, ImageableArea or PaperDimension
+//   statement for a paper size whose PageSize statement was refused for a
+//   text too long, while no PageSize statement has made that paper size: it
+//   would make the paper size without its code;
+// - PPDREAD_OPTION_BEYOND_SELECTION (8): a constraint naming an option at
+//   position 255 or beyond, which a selection byte cannot hold; the
+//   constraint stays in the description, unresolved, and never applies.
+// Statements the interpreter ignores (query keywords, keywords it does not
+// take) are never refused, whatever their length.
 inline constexpr WORD PPDREAD_MALFORMED = 5;
+inline constexpr WORD PPDREAD_PAPER_REFUSED = 7;
+inline constexpr WORD PPDREAD_OPTION_BEYOND_SELECTION = 8;
 
 struct PPDREADRESULT {
   PPDOBJ* ppd;            // the description (PPDOBJ_Delete), NULL when a pool ran out

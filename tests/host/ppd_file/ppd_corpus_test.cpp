@@ -106,6 +106,9 @@ const char* CodeName(unsigned code) {
     case PPDERR_SYNTAX: return "3 refused by the interpreter";
     case PPDERR_MEMORY: return "4 text longer than the parser's buffer";
     case PPDREAD_MALFORMED: return "5 malformed";
+    case PPDERR_FULL: return "6 beyond the 65,535 entries a list can index";
+    case PPDREAD_PAPER_REFUSED: return "7 paper size whose PageSize statement was refused";
+    case PPDREAD_OPTION_BEYOND_SELECTION: return "8 constraint on an option beyond the selection byte";
     default: return "other";
   }
 }

@@ -157,7 +157,7 @@ TEST_F(ReaderTest, RefusalsNameTheLineAndTheCode) {
       {6, PPDERR_SYNTAX},      // PageSize with a plain value
       {7, PPDREAD_MALFORMED},  // option keyword without colon and value
       {8, PPDERR_SYNTAX},      // ImageableArea with three numbers
-      {9, PPDERR_MEMORY},      // main keyword of 43 characters
+      // line 9: a main keyword of 43 characters that nothing takes: ignored
       {10, PPDERR_MEMORY},     // option keyword of 47 characters
       {11, PPDREAD_MALFORMED}, // words behind a closing quote
       {12, PPDERR_SYNTAX},     // LanguageLevel that is no number
@@ -217,7 +217,8 @@ INSTANTIATE_TEST_SUITE_P(Styles, LineEndTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Texts at the parser's capacities are taken; one character more is refused
-// with 4 and the statement is skipped instead of being interpreted cut.
+// with 4 and the statement is skipped instead of being interpreted cut. The
+// open group's default entry counts: "Default" and a 39-character name.
 TEST_F(ReaderTest, TextsBeyondTheBufferCapacitiesAreRefused) {
   const std::string fits(PARSER_VALUE_MAX, 'v');
   const std::string name40(PARSER_NAME_MAX, 'N');
@@ -226,7 +227,7 @@ TEST_F(ReaderTest, TextsBeyondTheBufferCapacitiesAreRefused) {
                            "*OpenUI *" + name40.substr(1) + ": PickOne\n" +
                            "*" + name40 + " Opt: \"\"\n" +
                            "*OpenUI *" + name40 + ": PickOne\n" +
-                           "*" + name40 + "N Opt: \"\"\n";
+                           "*Default" + name40.substr(1) + ": Opt\n";
   const PpdFile file = ReadPpdText(text, u"capacities");
   ASSERT_NE(file.description, nullptr);
   EXPECT_EQ(file.refusals, (std::vector<PpdRefusal>{{2, PPDERR_MEMORY}, {5, PPDERR_MEMORY}, {6, PPDERR_MEMORY}}));
@@ -235,6 +236,82 @@ TEST_F(ReaderTest, TextsBeyondTheBufferCapacitiesAreRefused) {
   const UIGROUP* group = FindGroup(*file.description, name40.substr(1).c_str());
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(UIGROUP_CountOptions(group), 0u);
+  EXPECT_EQ(group->defaultOption, nullptr);
+}
+
+// What the interpreter ignores is ignored whatever its length: query
+// keywords, and keywords that neither the table nor the open group takes.
+TEST_F(ReaderTest, IgnoredStatementsAreNeverRefused) {
+  const std::string longValue(PARSER_VALUE_MAX + 1, 'v');
+  const std::string longName(PARSER_NAME_MAX + 1, 'N');
+  const std::string text = "*?Resolution: \"" + longValue + "\"\n" +
+                           "*cupsFilter2: \"" + longValue + "\"\n" +
+                           "*" + longName + ": x\n" +
+                           "*APPrinterPreset " + longName + ": \"x\"\n" +
+                           "*OpenUI *Open: PickOne\n" +
+                           "*Open " + longName + ": \"x\"\n";
+  const PpdFile file = ReadPpdText(text, u"ignored");
+  ASSERT_NE(file.description, nullptr);
+  EXPECT_EQ(file.refusals, (std::vector<PpdRefusal>{{6, PPDERR_MEMORY}}));
+}
+
+// A paper size whose PageSize statement was refused is not made, without
+// its code, by the statements that fill paper sizes; once a PageSize
+// statement has made it, they fill it.
+TEST_F(ReaderTest, PaperSizeOfARefusedPageSizeIsNotMadeWithoutItsCode) {
+  const std::string longCode(PARSER_VALUE_MAX + 1, 'c');
+  const std::string text = "*PageSize Big: \"" + longCode + "\"\n" +
+                           "*PageRegion Big: \"region\"\n" +
+                           "*ImageableArea Big: \"0 0 100 200\"\n" +
+                           "*PaperDimension Big: \"100 200\"\n" +
+                           "*PaperDimension Small: \"50 60\"\n" +
+                           "*PageSize Big: \"big\"\n" +
+                           "*PaperDimension Big: \"100 200\"\n";
+  const PpdFile file = ReadPpdText(text, u"refused page size");
+  ASSERT_NE(file.description, nullptr);
+  EXPECT_EQ(file.refusals, (std::vector<PpdRefusal>{{1, PPDERR_MEMORY},
+                                                    {2, PPDREAD_PAPER_REFUSED},
+                                                    {3, PPDREAD_PAPER_REFUSED},
+                                                    {4, PPDREAD_PAPER_REFUSED}}));
+  const auto* big = reinterpret_cast<const MEDIAOPTION*>(FindOption(*file.description, "PageSize", "Big"));
+  ASSERT_NE(big, nullptr);
+  EXPECT_EQ(Text(big->option.invocation), "big");
+  EXPECT_EQ(big->pageRegionCode, nullptr);
+  EXPECT_EQ(big->paperWidth, 100 * 256);
+  EXPECT_NE(FindOption(*file.description, "PageSize", "Small"), nullptr);
+}
+
+// Lists the image indexes and counts in 16 bits take 65,535 entries; the
+// next is refused by line instead of being dropped when packed.
+TEST_F(ReaderTest, TableEntriesBeyondSixteenBitsAreRefused) {
+  for (const char* statement : {"*UIConstraints: *A X *B Y\n", "*OrderDependency: 10 AnySetup *A\n"}) {
+    SCOPED_TRACE(statement);
+    std::string text;
+    for (ULONG i = 0; i <= PPD_MAX_LIST_ITEMS; ++i) text += statement;
+    const PpdFile file = ReadPpdText(text, u"full");
+    ASSERT_NE(file.description, nullptr);
+    EXPECT_EQ(file.refusals, (std::vector<PpdRefusal>{{PPD_MAX_LIST_ITEMS + 1, PPDERR_FULL}}));
+  }
+}
+
+// A constraint naming an option a selection byte cannot hold is reported by
+// its line, in line order among the other refusals; it stays, unresolved.
+TEST_F(ReaderTest, ConstraintsOnOptionsBeyondTheSelectionByteAreReported) {
+  std::string text = "*OpenUI *Wide: PickOne\n";
+  for (int i = 0; i < 300; ++i) text += "*Wide O" + std::to_string(i) + ": \"\"\n";
+  text += "*CloseUI: *Wide\n"                // line 302
+          "*UIConstraints: *Wide O254 *Duplex\n"
+          "*UIConstraints: *Duplex *Wide O255\n"
+          "*LanguageLevel: \"two\"\n"
+          "*UIConstraints: *Wide O299\n"
+          "*UIConstraints: *Wide O299 *Duplex\n";
+  const PpdFile file = ReadPpdText(text, u"wide");
+  ASSERT_NE(file.description, nullptr);
+  EXPECT_EQ(file.refusals, (std::vector<PpdRefusal>{{304, PPDREAD_OPTION_BEYOND_SELECTION},
+                                                    {305, PPDERR_SYNTAX},
+                                                    {306, PPDERR_SYNTAX},
+                                                    {307, PPDREAD_OPTION_BEYOND_SELECTION}}));
+  EXPECT_EQ(file.description->cUiConstraints, 3u);
 }
 
 // An allocation that fails at any point of a read leaves no description, no
