@@ -5,6 +5,7 @@
 
 #include "engine/services.h"
 #include "lib/pool_tags.h"
+#include "ppd/parser/description_lock.h"
 #include "ppd/parser/parser.h"
 #include "ppd/parser/ppd_statements.h"
 
@@ -120,6 +121,7 @@ ULONG PPDFILE_TranslationCut(std::span<const CHAR> translation, ULONG capacity) 
 
 void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESULT* result) {
   *result = {};
+  if (!AcquireDescriptionLock()) return;
   READER reader{};
   reader.result = result;
   reader.parser = PARSEROBJ_Create();
@@ -131,6 +133,7 @@ void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESU
     const PPDSTATEMENTSINK sink{&reader, OnStatement, OnMalformed};
     complete = PPDFILE_SplitStatements(text, &sink) != FALSE;
   }
+  ReleaseDescriptionLock();
   if (reader.texts != nullptr) EngFreeMem(reader.texts);
   if (reader.parser != nullptr) PARSEROBJ_Delete(reader.parser);
   if (!complete) {
