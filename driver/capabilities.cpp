@@ -2,6 +2,7 @@
 #include "driver/capabilities.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "driver/page_geometry.h"
@@ -55,16 +56,21 @@ void FillPsDevCaps(PDEV* pdev, ULONG cjCaps, GDIINFO* pGdiInfo) {
   const LONG top = form.rcImageable[3];
   const LONG paperWidth = form.sizePaper[0];
   const LONG paperHeight = form.sizePaper[1];
-  const LONG width = right - left;
-  const LONG height = top - bottom;
+  // The form may hold any 32-bit lengths (a host fills the forms database):
+  // differences and the scaled sizes are clamped (ClampToLong).
+  const LONG width = ClampToLong(std::int64_t{right} - left);
+  const LONG height = ClampToLong(std::int64_t{top} - bottom);
   const LONG dpi = dm.dmPrintQuality;
+  auto scaledMicrons = [&](LONG length) {
+    return static_cast<ULONG>(ClampToLong(std::int64_t{PSRealToMicron(length)} * -100 / dm.dmScale));
+  };
 
   GDIINFO info{};
   info.ulVersion = GDI_DRIVER_VERSION;
   info.ulTechnology = DT_RASPRINTER;
   // Negative sizes are in micrometres.
-  info.ulHorzSize = static_cast<ULONG>(PSRealToMicron(width) * -100 / dm.dmScale);
-  info.ulVertSize = static_cast<ULONG>(PSRealToMicron(height) * -100 / dm.dmScale);
+  info.ulHorzSize = scaledMicrons(width);
+  info.ulVertSize = scaledMicrons(height);
   info.ulHorzRes = static_cast<ULONG>(PSRealToPixel(width, dpi));
   info.ulVertRes = static_cast<ULONG>(PSRealToPixel(height, dpi));
   info.cBitsPixel = 24;
@@ -80,7 +86,8 @@ void FillPsDevCaps(PDEV* pdev, ULONG cjCaps, GDIINFO* pGdiInfo) {
   info.xStyleStep = 1;
   info.yStyleStep = 1;
   info.denStyleStep = dpi / 25;
-  info.ptlPhysOffset = POINTL{PSRealToPixel(left, dpi), PSRealToPixel(paperHeight - top, dpi)};
+  info.ptlPhysOffset =
+      POINTL{PSRealToPixel(left, dpi), PSRealToPixel(ClampToLong(std::int64_t{paperHeight} - top), dpi)};
   info.szlPhysSize = SIZEL{PSRealToPixel(paperWidth, dpi), PSRealToPixel(paperHeight, dpi)};
 
   DEVHTINFO devHTInfo;

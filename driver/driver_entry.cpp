@@ -8,6 +8,7 @@
 #include "output/document_control.h"
 #include "output/escapes.h"
 #include "output/page_render.h"
+#include "ppd/parser/description_lock.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ BOOL DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded) {
   pded->iDriverVersion = DDI_DRIVER_VERSION_NT4;
   pded->c = DRVFN_COUNT;
   pded->pdrvfn = gadrvfn;
-  hPpdSemaphore = EngCreateSemaphore();
+  // A second call keeps the lock the first made; a lock that cannot be made
+  // now is made by the first parse that needs it.
+  CreateDescriptionLock();
   return TRUE;
 }

@@ -12,8 +12,6 @@
 #include "ppd/packed_image.h"
 #include "ppd/queries.h"
 
-HSEMAPHORE hPpdSemaphore = nullptr;
-
 namespace {
 
 // Frees an instance that DrvEnablePDEV could not finish, or that the engine
@@ -21,17 +19,6 @@ namespace {
 void FreePdev(PDEV* pdev) {
   if (pdev->hpalDefault != nullptr) EngDeletePalette(pdev->hpalDefault);
   FreePdevMemory(pdev);
-}
-
-// The printer description, built under the driver-wide lock: the parser's
-// keyword table is shared by all instances. Without the lock no description
-// can be built safely.
-PPDOBJ* CreateDescription(HDEV hdev) {
-  if (hPpdSemaphore == nullptr) return nullptr;
-  EngAcquireSemaphore(hPpdSemaphore);
-  PPDOBJ* hppd = PpdCreate(EngGetPrinterDataFileName(hdev));
-  EngReleaseSemaphore(hPpdSemaphore);
-  return hppd;
 }
 
 }  // namespace
@@ -55,7 +42,9 @@ DHPDEV DrvEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* phsurfPatterns, U
     FreePdev(pdev);
     return nullptr;
   }
-  pdev->hppd = CreateDescription(hdev);
+  // The parse inside takes the driver-wide description lock (made here when
+  // DrvEnableDriver could not make it); without one no description is built.
+  pdev->hppd = PpdCreate(EngGetPrinterDataFileName(hdev));
   if (pdev->hppd == nullptr || !FillPsDevData(pdev, pdm, pwszDeviceName)) {
     FreePdev(pdev);
     return nullptr;
@@ -103,7 +92,9 @@ BOOL DrvResetPDEV(DHPDEV dhpdevOld, DHPDEV dhpdevNew) {
   if (SameDevmodeFormTray(&pdevNew->dm.dmPublic, &pdevOld->dm.dmPublic)) {
     pdevNew->dwFlags |= PDEV_SAME_FORM_TRAY;
   }
-  if (pdevNew->cDeviceFonts == pdevOld->cDeviceFonts &&
+  // An instance reset onto itself keeps its own font bits: freeing them
+  // first would leave nothing to copy.
+  if (pdevNew != pdevOld && pdevNew->cDeviceFonts == pdevOld->cDeviceFonts &&
       pdevNew->cSoftFonts == pdevOld->cSoftFonts) {
     if (pdevNew->pFontBits != nullptr) HEAPFREE(pdevNew->hHeap, pdevNew->pFontBits);
     pdevNew->pFontBits =

@@ -9,10 +9,6 @@
 
 struct PDEV;
 
-// The driver-wide lock held while a printer description is built; made by
-// DrvEnableDriver.
-extern HSEMAPHORE hPpdSemaphore;
-
 // A new instance, or null (everything acquired on the way released). pdm is
 // the application's device mode or null; the engine has checked that its
 // declared sizes fit the bytes behind it.

@@ -1,6 +1,7 @@
 // Choosing the current form and turning it for landscape.
 #include "driver/page_geometry.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "driver/pdev.h"
@@ -88,18 +89,21 @@ void AdjustForLandscape(PDEV* pdev) {
   LONG b = form.rcImageable[FORM_BOTTOM];
   LONG r = form.rcImageable[FORM_RIGHT];
   LONG t = form.rcImageable[FORM_TOP];
+  // The differences are clamped (ClampToLong): a form from the database may
+  // hold any 32-bit lengths.
+  auto minus = [](LONG a, LONG b) { return ClampToLong(std::int64_t{a} - b); };
   form.sizePaper[FORM_WIDTH] = h;
   form.sizePaper[FORM_HEIGHT] = w;
   if (pdev->dm.dmPrivate.dwPrivFlags & PRIVFLAG_ROTATE_OTHER_WAY) {
-    form.rcImageable[FORM_LEFT] = h - t;
+    form.rcImageable[FORM_LEFT] = minus(h, t);
     form.rcImageable[FORM_BOTTOM] = l;
-    form.rcImageable[FORM_RIGHT] = h - b;
+    form.rcImageable[FORM_RIGHT] = minus(h, b);
     form.rcImageable[FORM_TOP] = r;
   } else {
     form.rcImageable[FORM_LEFT] = b;
-    form.rcImageable[FORM_BOTTOM] = w - r;
+    form.rcImageable[FORM_BOTTOM] = minus(w, r);
     form.rcImageable[FORM_RIGHT] = t;
-    form.rcImageable[FORM_TOP] = w - l;
+    form.rcImageable[FORM_TOP] = minus(w, l);
   }
   form.bLandscape = 1;
 }

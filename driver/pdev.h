@@ -7,7 +7,9 @@
 // rest of the driver.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "engine/records.h"
 #include "engine/types.h"
@@ -266,6 +268,15 @@ struct CurForm {
   DWORD bLandscape;     // 1 once the geometry is turned for landscape
   WORD iPageSize;       // option index within the page-size feature
 };
+
+// The lengths of a form come from the forms database, which a host fills, so
+// they may be anything a 32-bit field holds. Every sum or difference of two
+// such lengths, and every product with a scale, is worked out in 64 bits and
+// clamped to the 32-bit range: a hostile form gives an extreme but defined
+// geometry (and extreme capabilities), never a wrapped one.
+inline LONG ClampToLong(std::int64_t value) {
+  return static_cast<LONG>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 // Positions in CurForm::rcImageable and CurForm::sizePaper.
 inline constexpr int FORM_LEFT = 0;

@@ -16,6 +16,10 @@ HSURF DrvEnableSurface(DHPDEV dhpdev) {
     return nullptr;
   }
 
+  // Enabled again: the earlier surface and its pixels are given back first,
+  // so the instance never holds more than one.
+  DrvDisableSurface(dhpdev);
+
   bool bLandscape = pdev->CurForm.bLandscape == 1;
   SIZEL sizl = bLandscape ? SIZEL{FRAME_LINES, FRAME_DOTS} : SIZEL{FRAME_DOTS, FRAME_LINES};
 

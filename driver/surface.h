@@ -13,8 +13,10 @@
 inline constexpr ULONG CB_SURFACE_BITS = 656u * 1024u * 4u;
 
 // Creates the white surface in the orientation of the current form and
-// associates it with the instance's engine device. Null when the instance
-// fails validation (last error 87) or the buffer or bitmap cannot be had.
+// associates it with the instance's engine device; a surface the instance
+// already has is given back first (as DrvDisableSurface does). Null when the
+// instance fails validation (last error 87) or the buffer or bitmap cannot be
+// had.
 HSURF DrvEnableSurface(DHPDEV dhpdev);
 
 // Deletes the surface and frees its pixels; an invalid instance or one

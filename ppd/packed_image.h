@@ -26,8 +26,9 @@
 // resolution in dots per inch), and the groups are ordered document-sticky
 // first, then printer-sticky.
 //
-// Locking: PpdCreate parses, so its caller holds the description lock
-// (hPpdSemaphore). A finished image is only read, by any thread.
+// Locking: PpdCreate parses under the description lock
+// (ppd/parser/description_lock.h). A finished image is only read, by any
+// thread.
 #pragma once
 
 #include "engine/types.h"

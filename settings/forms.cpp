@@ -2,6 +2,8 @@
 // description's page sizes.
 #include "settings/forms.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -33,6 +35,13 @@ BOOL SameNameIgnoringCase(const WCHAR* pwsz, const WCHAR* pwszBounded, ULONG cch
     if (pwsz[i] == 0) return TRUE;
   }
   return pwsz[cchBound] == 0;
+}
+
+// A form side in micrometres as a device mode's paper length in tenths of a
+// millimetre. Sides beyond what the 16-bit field holds (3.2767 m) are
+// clamped to its range rather than wrapped into another size.
+SHORT PaperLength(LONG microns) {
+  return static_cast<SHORT>(std::clamp<LONG>(microns / 100, SHRT_MIN, SHRT_MAX));
 }
 
 BOOL WithinTolerance(LONG a, LONG b) {
@@ -105,8 +114,8 @@ LONG ValidateDevModeForm(HANDLE hPrinter, DEVMODEW* pdm, FORMINFO* pFormInfo) {
     CopyStringW(pFormInfo->wszName, form.pName, CCHFORMNAME);
     pFormInfo->form.pName = pFormInfo->wszName;
 
-    pdm->dmPaperWidth = static_cast<SHORT>(form.Size.cx / 100);
-    pdm->dmPaperLength = static_cast<SHORT>(form.Size.cy / 100);
+    pdm->dmPaperWidth = PaperLength(form.Size.cx);
+    pdm->dmPaperLength = PaperLength(form.Size.cy);
     pdm->dmPaperSize = static_cast<SHORT>(iForm);
     CopyStringW(pdm->dmFormName, form.pName, CCHFORMNAME);
     pdm->dmFields |= DM_FORMNAME;
@@ -154,10 +163,13 @@ void FillPrinterFormInfoCommon(CurForm* pCurForm, const FORMINFO* pFormInfo) {
   pCurForm->sizePaper[FORM_WIDTH] = MicronToPSReal(form.Size.cx);
   pCurForm->sizePaper[FORM_HEIGHT] = MicronToPSReal(form.Size.cy);
   // The database measures y downwards from the top edge, the description
-  // upwards from the bottom edge.
+  // upwards from the bottom edge. The database may hold any 32-bit lengths:
+  // the differences are clamped (ClampToLong) before they are converted.
   pCurForm->rcImageable[FORM_LEFT] = MicronToPSReal(form.ImageableArea.left);
-  pCurForm->rcImageable[FORM_BOTTOM] = MicronToPSReal(form.Size.cy - form.ImageableArea.bottom);
+  pCurForm->rcImageable[FORM_BOTTOM] =
+      MicronToPSReal(ClampToLong(std::int64_t{form.Size.cy} - form.ImageableArea.bottom));
   pCurForm->rcImageable[FORM_RIGHT] = MicronToPSReal(form.ImageableArea.right);
-  pCurForm->rcImageable[FORM_TOP] = MicronToPSReal(form.Size.cy - form.ImageableArea.top);
+  pCurForm->rcImageable[FORM_TOP] =
+      MicronToPSReal(ClampToLong(std::int64_t{form.Size.cy} - form.ImageableArea.top));
   pCurForm->bLandscape = 0;
 }

@@ -55,7 +55,7 @@ struct DriverEnabling {
 
 // Enables the driver as an engine of the current version would, with a whole
 // DRVENABLEDATA, and takes every entry point from its table. Call once per
-// installed host engine (the driver makes its description lock there).
+// installed host engine.
 DriverEnabling EnableDriverTable();
 
 // What DrvEnablePDEV reports about the device.

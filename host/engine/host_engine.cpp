@@ -7,6 +7,7 @@
 #include "engine/constants.h"
 #include "host/engine/blits.h"
 #include "host/engine/code_page.h"
+#include "host/engine/semaphores.h"
 
 namespace {
 
@@ -50,38 +51,21 @@ void HostEngine::FailSemaphoreCreation(bool fail) {
   fail_semaphore_creation_ = fail;
 }
 
-// Semaphores: the engine's semaphores may be acquired again by the thread
-// that holds them.
+// Semaphores: process-wide (host/engine/semaphores.h); only the failure
+// switch belongs to this engine.
 HSEMAPHORE HostEngine::EngCreateSemaphore() {
-  std::lock_guard lock(handles_mutex_);
-  if (fail_semaphore_creation_) return nullptr;
-  auto handle = reinterpret_cast<HSEMAPHORE>(next_handle_ += 0x10);
-  semaphores_.emplace(handle, std::make_unique<std::recursive_mutex>());
-  return handle;
-}
-
-void HostEngine::EngAcquireSemaphore(HSEMAPHORE hsem) {
-  std::recursive_mutex* semaphore;
   {
     std::lock_guard lock(handles_mutex_);
-    semaphore = semaphores_.at(hsem).get();
+    if (fail_semaphore_creation_) return nullptr;
   }
-  semaphore->lock();
+  return CreateHostSemaphore();
 }
 
-void HostEngine::EngReleaseSemaphore(HSEMAPHORE hsem) {
-  std::recursive_mutex* semaphore;
-  {
-    std::lock_guard lock(handles_mutex_);
-    semaphore = semaphores_.at(hsem).get();
-  }
-  semaphore->unlock();
-}
+void HostEngine::EngAcquireSemaphore(HSEMAPHORE hsem) { AcquireHostSemaphore(hsem); }
 
-void HostEngine::EngDeleteSemaphore(HSEMAPHORE hsem) {
-  std::lock_guard lock(handles_mutex_);
-  semaphores_.erase(hsem);
-}
+void HostEngine::EngReleaseSemaphore(HSEMAPHORE hsem) { ReleaseHostSemaphore(hsem); }
+
+void HostEngine::EngDeleteSemaphore(HSEMAPHORE hsem) { DeleteHostSemaphore(hsem); }
 
 // Modules and files.
 LPWSTR HostEngine::EngGetDriverName(HDEV) { return driver_name_.data(); }

@@ -7,8 +7,6 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -45,7 +43,7 @@ class HostEngine : public EngineHost {
   void SetDriverName(std::u16string name) { driver_name_ = std::move(name); }
   void SetPrinterDataFileName(std::u16string name) { data_file_name_ = std::move(name); }
 
-  // Modules, palettes and semaphores the driver holds right now.
+  // Modules and palettes the driver holds right now.
   std::size_t OpenModules() const;
   std::size_t OpenPalettes() const;
 
@@ -110,7 +108,6 @@ class HostEngine : public EngineHost {
   std::u16string data_file_name_ = u"cardprint.ppd";
 
   mutable std::mutex handles_mutex_;
-  std::map<HANDLE, std::unique_ptr<std::recursive_mutex>> semaphores_;
   std::set<HANDLE> modules_;
   std::set<HANDLE> palettes_;
   bool fail_module_loads_ = false;

@@ -1,5 +1,7 @@
 #include "host/engine/surfaces.h"
 
+#include <new>
+
 #include "engine/constants.h"
 
 namespace {
@@ -21,22 +23,27 @@ HBITMAP SurfaceStore::CreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG
   ULONG bytes_per_pixel = BytesPerPixel(iFormat);
   if (bytes_per_pixel == 0 || sizl.cx <= 0 || sizl.cy <= 0) return nullptr;
   std::int64_t row_bytes = std::int64_t{sizl.cx} * bytes_per_pixel;
+  // The host's own rows are padded to whole words, as device-independent
+  // bitmaps are.
+  std::int64_t stride = pvBits != nullptr ? lWidth : (row_bytes + 3) / 4 * 4;
+  // The size is checked before anything is allocated: a bitmap the platform
+  // cannot describe (cjBits is 32 bits) is refused with null, and no
+  // allocation failure leaves the host as an exception into the driver.
+  if (stride < row_bytes || stride * sizl.cy > INT32_MAX) return nullptr;
 
-  auto surface = std::make_unique<Surface>();
-  std::int64_t stride;
+  std::unique_ptr<Surface> surface;
   BYTE* base;
-  if (pvBits != nullptr) {
-    if (lWidth < row_bytes) return nullptr;
-    stride = lWidth;
-    base = static_cast<BYTE*>(pvBits);
-  } else {
-    // The host's own rows are padded to whole words, as device-independent
-    // bitmaps are.
-    stride = (row_bytes + 3) / 4 * 4;
-    surface->owned_bits.assign(static_cast<std::size_t>(stride / 4 * sizl.cy), 0);
-    base = reinterpret_cast<BYTE*>(surface->owned_bits.data());
+  try {
+    surface = std::make_unique<Surface>();
+    if (pvBits != nullptr) {
+      base = static_cast<BYTE*>(pvBits);
+    } else {
+      surface->owned_bits.assign(static_cast<std::size_t>(stride / 4 * sizl.cy), 0);
+      base = reinterpret_cast<BYTE*>(surface->owned_bits.data());
+    }
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  if (stride * sizl.cy > INT32_MAX) return nullptr;
 
   std::lock_guard lock(mutex_);
   auto handle = reinterpret_cast<HSURF>(next_handle_ += 0x10);
@@ -56,7 +63,11 @@ HBITMAP SurfaceStore::CreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG
   so.iBitmapFormat = iFormat;
   so.iType = STYPE_BITMAP;
   so.fjBitmap = static_cast<USHORT>(fl & BMF_TOPDOWN);
-  surfaces_.emplace(handle, std::move(surface));
+  try {
+    surfaces_.emplace(handle, std::move(surface));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
   return handle;
 }
 

@@ -23,8 +23,9 @@
 class SurfaceStore {
  public:
   // Formats BMF_24BPP (bytes blue, green, red in memory) and BMF_32BPP
-  // (words 0x00BBGGRR). Null for any other format, an empty size, or a row
-  // width too small for the row.
+  // (words 0x00BBGGRR). Null for any other format, an empty size, a row
+  // width too small for the row, a bitmap of more than 2^31 - 1 bytes, or
+  // memory the host cannot have; nothing is thrown.
   HBITMAP CreateBitmap(SIZEL sizl, LONG lWidth, ULONG iFormat, FLONG fl, PVOID pvBits);
   BOOL Associate(HSURF hsurf, HDEV hdev, FLONG flHooks);
   BOOL Delete(HSURF hsurf);

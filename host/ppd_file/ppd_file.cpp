@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -81,12 +80,6 @@ struct RefusalList {
   ~RefusalList() { PPDFILE_FreeRefusals(&result); }
 };
 
-// Parses share the keyword table's seen marks, so they run one at a time.
-std::mutex& ParseMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
 }  // namespace
 
 void PpdDescriptionDeleter::operator()(PPDOBJ* ppd) const { PPDOBJ_Delete(ppd); }
@@ -101,10 +94,7 @@ PpdFile ReadPpdText(std::span<const char> text, std::u16string_view fileName) {
   const std::u16string name(fileName);
   PpdFile file;
   RefusalList list;
-  {
-    const std::lock_guard lock(ParseMutex());
-    PPDFILE_Read(text, name.c_str(), &list.result);
-  }
+  PPDFILE_Read(text, name.c_str(), &list.result);
   file.description.reset(list.result.ppd);
   const std::span<const PPDREFUSAL> refusals(list.result.refusals, list.result.cRefusals);
   file.refusals.reserve(refusals.size());

@@ -3,9 +3,9 @@
 // the work on the file's bytes; this side finds the bytes and hands back
 // C++ results.
 //
-// A host engine must be installed (the description lives in its pool). One
-// parse runs at a time: calls of these functions are serialised, and must not
-// overlap with a description the driver is building in the same process.
+// A host engine must be installed (the description lives in its pool). The
+// parse takes the driver's description lock, so these functions may be called
+// from any thread, also while the driver builds descriptions for instances.
 #pragma once
 
 #include <compare>
@@ -33,7 +33,7 @@ struct PpdDescriptionDeleter {
 using PpdDescription = std::unique_ptr<PPDOBJ, PpdDescriptionDeleter>;
 
 struct PpdFile {
-  PpdDescription description;  // null when the pool ran out
+  PpdDescription description;  // null when the pool ran out or no description lock could be made
   std::vector<PpdRefusal> refusals;
 };
 

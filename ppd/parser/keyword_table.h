@@ -6,7 +6,7 @@
 // The rows and the hash table are constant data (the hash table is built
 // when the driver is compiled). The per-parse seen marks are process-wide:
 // InitKeywordTable resets them at the start of each parse, under the
-// description lock the caller holds (ppd/parser/parser.h).
+// description lock (ppd/parser/description_lock.h).
 #pragma once
 
 #include <span>

@@ -7,6 +7,7 @@
 #include "engine/services.h"
 #include "lib/block_heap.h"
 #include "lib/pool_tags.h"
+#include "ppd/parser/description_lock.h"
 #include "ppd/parser/keyword_table.h"
 #include "ppd/parser/ui_handlers.h"
 
@@ -147,11 +148,12 @@ PPDOBJ* PPDOBJ_CreateEmpty(const WCHAR* fileName) {
 }
 
 PPDOBJ* PPDOBJ_Create(const WCHAR* fileName) {
+  if (!AcquireDescriptionLock()) return nullptr;
   PARSEROBJ* parser = PARSEROBJ_Create();
-  if (parser == nullptr) return nullptr;
-  PPDOBJ* ppd = PPDOBJ_CreateEmpty(fileName);
+  PPDOBJ* ppd = parser != nullptr ? PPDOBJ_CreateEmpty(fileName) : nullptr;
   if (ppd != nullptr) PPDOBJ_BuildEntries(ppd, parser, fileName);
-  PARSEROBJ_Delete(parser);
+  ReleaseDescriptionLock();
+  if (parser != nullptr) PARSEROBJ_Delete(parser);
   return ppd;
 }
 

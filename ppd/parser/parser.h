@@ -7,8 +7,9 @@
 // absent) and a value type. Every step answers a result code.
 //
 // Locking: the keyword table's seen marks are process-wide and are reset
-// when a description is made, so one description is parsed at a time. The
-// caller holds the description lock (hPpdSemaphore) from PPDOBJ_Create or
+// when a description is made, so one description is parsed at a time under
+// the description lock (ppd/parser/description_lock.h). PPDOBJ_Create takes
+// the lock itself; a caller that feeds statements of its own holds it from
 // PPDOBJ_CreateEmpty until its last PPDOBJ_InsertEntry.
 #pragma once
 
@@ -51,7 +52,8 @@ struct PARSEROBJ {
 };
 
 // The driver's description: an empty description fed the built-in card
-// entries. NULL when memory runs out (nothing is left allocated then).
+// entries, under the description lock. NULL when memory runs out or no lock
+// can be made (nothing is left allocated then).
 // A NULL fileName leaves the description's fileName NULL.
 PPDOBJ* PPDOBJ_Create(const WCHAR* fileName);
 

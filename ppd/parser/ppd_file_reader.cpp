@@ -6,6 +6,7 @@
 #include "engine/services.h"
 #include "lib/pool_tags.h"
 #include "lib/block_heap.h"
+#include "ppd/parser/description_lock.h"
 #include "ppd/parser/keyword_table.h"
 #include "ppd/parser/parser.h"
 #include "ppd/parser/ppd_statements.h"
@@ -234,6 +235,7 @@ ULONG PPDFILE_TranslationCut(std::span<const CHAR> translation, ULONG capacity) 
 
 void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESULT* result) {
   *result = {};
+  if (!AcquireDescriptionLock()) return;
   READER reader{};
   reader.result = result;
   reader.parser = PARSEROBJ_Create();
@@ -245,6 +247,7 @@ void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESU
     const PPDSTATEMENTSINK sink{&reader, OnStatement, OnMalformed};
     complete = PPDFILE_SplitStatements(text, &sink) != FALSE && ReportConstraintsBeyondSelection(&reader);
   }
+  ReleaseDescriptionLock();
   if (reader.constraintLines.lines != nullptr) EngFreeMem(reader.constraintLines.lines);
   if (reader.texts != nullptr) EngFreeMem(reader.texts);
   if (reader.parser != nullptr) PARSEROBJ_Delete(reader.parser);

@@ -4,8 +4,9 @@
 // built-in entries are not added). The reader works on text in memory of any
 // size; what it cannot take is reported by line and skipped, never fatal.
 //
-// Locking: as for every parse, the caller holds the description lock around
-// PPDFILE_Read (ppd/parser/parser.h).
+// Locking: PPDFILE_Read takes the description lock for its parse
+// (ppd/parser/description_lock.h); when no lock can be made it reads nothing
+// and the result holds no description, as when memory runs out.
 #pragma once
 
 #include <span>

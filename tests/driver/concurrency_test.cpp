@@ -1,16 +1,20 @@
 // Several printers at once: each thread enables instances for its own
 // printer, prints, replaces the instance within the document and disables
-// it, while the others do the same. Built and run under ThreadSanitizer
-// too; every printer must receive exactly the job a lone thread produces.
+// it, while the others do the same; and PPD files are read while instances
+// are made. Built and run under ThreadSanitizer too; every printer must
+// receive exactly the job a lone thread produces, every file read the same
+// description.
 #include <gtest/gtest.h>
 
 #include <latch>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "engine/constants.h"
 #include "engine_instance.h"
+#include "host/ppd_file/ppd_file.h"
 #include "support/byte_diff.h"
 #include "support/host_fixture.h"
 
@@ -77,6 +81,49 @@ TEST_F(ConcurrencyTest, PrintersPrintTheirOwnJobsAtTheSameTime) {
     EXPECT_TRUE(printed[i]);
     EXPECT_BYTES_EQ(expected, engine.spooler().Output(printers[i]));
   }
+}
+
+// Nothing has made the description lock when the threads start (each test
+// runs in a process of its own): the file reads and the driver's enabling
+// race to make it, then every parse, of a file or of an instance's built-in
+// description, takes it.
+TEST_F(HostEngineTest, PpdFilesAreReadWhileInstancesAreMade) {
+  const std::vector<char> text =
+      LoadPpdBytes(std::filesystem::path(CARDPRINT_TEST_DATA) / "ppd_real_world_shape.ppd");
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 10;
+  std::vector<HANDLE> printers;
+  for (int i = 0; i < kThreads; ++i) printers.push_back(engine.spooler().OpenPrinter());
+  std::vector<char> done(kThreads, 0);
+  std::vector<std::vector<PpdRefusal>> refusals(kThreads);
+  std::latch start(kThreads);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; ++i) {
+    threads.emplace_back([&, i] {
+      start.arrive_and_wait();
+      bool ok = true;
+      if (i % 2 == 0) {
+        for (int k = 0; k < kRounds; ++k) {
+          PpdFile file = ReadPpdText(text, u"shape.ppd");
+          ok = ok && file.description != nullptr && (k == 0 || file.refusals == refusals[i]);
+          refusals[i] = std::move(file.refusals);
+        }
+      } else {
+        DriverEnabling enabled = EnableDriverTable();
+        ok = enabled.table.has_value();
+        for (int k = 0; ok && k < kRounds; ++k) {
+          ok = EngineInstance(*enabled.table, engine, printers[i]).ok();
+        }
+      }
+      done[i] = ok;
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int i = 0; i < kThreads; ++i) EXPECT_TRUE(done[i]) << "thread " << i;
+
+  const PpdFile alone = ReadPpdText(text, u"shape.ppd");
+  ASSERT_NE(alone.description, nullptr);
+  for (int i = 0; i < kThreads; i += 2) EXPECT_EQ(refusals[i], alone.refusals) << "thread " << i;
 }
 
 }  // namespace

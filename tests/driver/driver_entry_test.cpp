@@ -10,6 +10,8 @@
 
 #include "engine/constants.h"
 #include "engine/services.h"
+#include "host/engine/semaphores.h"
+#include "ppd/parser/description_lock.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -67,6 +69,17 @@ TEST_F(DriverEntryTest, RefusesOldEnginesAndShortBuffersWithoutWriting) {
     EXPECT_TRUE(
         std::equal(buffer.begin() + untouched_from, buffer.end(), before.begin() + untouched_from));
   }
+}
+
+TEST_F(DriverEntryTest, EnablingAgainKeepsTheDescriptionLock) {
+  DRVENABLEDATA data{};
+  ASSERT_TRUE(DrvEnableDriver(0x20000, sizeof data, &data));
+  const HSEMAPHORE lock = hPpdSemaphore.load();
+  ASSERT_NE(lock, nullptr);
+  const std::size_t semaphores = HostSemaphoreCount();
+  ASSERT_TRUE(DrvEnableDriver(0x20000, sizeof data, &data));
+  EXPECT_EQ(hPpdSemaphore.load(), lock);
+  EXPECT_EQ(HostSemaphoreCount(), semaphores);
 }
 
 }  // namespace

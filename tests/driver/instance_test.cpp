@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <string>
@@ -15,6 +17,7 @@
 #include "engine/services.h"
 #include "engine_instance.h"
 #include "lib/pool_tags.h"
+#include "ppd/parser/description_lock.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -343,19 +346,46 @@ TEST_F(InstanceTest, NoModuleOrNoPaletteGivesNoInstance) {
   EXPECT_EQ(engine.OpenPalettes(), 0u);
 }
 
-TEST_F(InstanceTest, WithoutTheDescriptionLockNoInstanceIsMade) {
+// What goes wrong in the life below, or nothing.
+std::string EnableWithoutAndThenWithTheLock() {
+  HostEngine engine;
+  ScopedHostEngine installed(engine);
+  HANDLE printer = engine.spooler().OpenPrinter();
+  std::u16string name = u"Card Printer";
   GDIINFO gdi;
   DEVINFO devinfo;
+  if (hPpdSemaphore.load() != nullptr) return "the lock existed before the driver was enabled";
   engine.FailSemaphoreCreation(true);
-  EnableDriver();  // still enables, without a lock
+  DriverTable driver = EnableDriver();  // still enables, without a lock
+  if (driver.EnablePDEV == nullptr) return "no table without a lock";
+  if (driver.EnablePDEV(nullptr, nullptr, 0, nullptr, sizeof gdi, reinterpret_cast<ULONG*>(&gdi),
+                        sizeof devinfo, &devinfo, nullptr, name.data(), printer) != nullptr) {
+    return "an instance without a lock";
+  }
+  if (engine.OpenModules() != 0) return "a module left open";
   engine.FailSemaphoreCreation(false);
-  EXPECT_EQ(Enable(nullptr, sizeof gdi, &gdi, sizeof devinfo, &devinfo), nullptr);
-  EXPECT_EQ(engine.OpenModules(), 0u);
-
-  EnableDriver();
-  DHPDEV dhpdev = Enable(nullptr, sizeof gdi, &gdi, sizeof devinfo, &devinfo);
-  EXPECT_NE(dhpdev, nullptr);
+  // The next instance makes the lock itself.
+  DHPDEV dhpdev = driver.EnablePDEV(nullptr, nullptr, 0, nullptr, sizeof gdi,
+                                    reinterpret_cast<ULONG*>(&gdi), sizeof devinfo, &devinfo,
+                                    nullptr, name.data(), printer);
+  if (dhpdev == nullptr) return "no instance once a lock can be made";
+  if (hPpdSemaphore.load() == nullptr) return "no lock after the instance";
   driver.DisablePDEV(dhpdev);
+  if (engine.pool().Outstanding() != PoolUsage{0, 0}) return "pool blocks left";
+  return "";
+}
+
+// The description lock is made once in a process and kept, so this runs in a
+// process of its own, before anything has made it.
+TEST(DescriptionLockTest, WithoutTheDescriptionLockNoInstanceIsMade) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const std::string failure = EnableWithoutAndThenWithTheLock();
+        std::fprintf(stderr, "%s\n", failure.empty() ? "lock as expected" : failure.c_str());
+        std::exit(failure.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "lock as expected");
 }
 
 TEST_F(InstanceTest, OldDeviceModeWithoutPrivatePartIsMerged) {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cstring>
 #include <string>
 
 #include "driver/pdev.h"
 #include "engine/constants.h"
 #include "engine_instance.h"
-#include "lib/units.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -112,9 +112,8 @@ TEST_F(PageGeometryTest, CardFormOfTheDatabaseIsTakenWithItsName) {
   EXPECT_EQ(pdev.dm.dmPublic.dmPaperLength, 540);
   // The form's 86 by 54 mm, then turned for landscape; the imageable area
   // is cut to the printer's.
-  const LONG w = MicronToPSReal(86000);
-  const LONG h = MicronToPSReal(54000);
-  EXPECT_EQ(GeometryOf(instance), (Geometry{{h, w}, {0, w - kR, h, w}, 1}));
+  // 86 mm is 62407 PS reals, 54 mm 39186 (x 18432 / 25400, truncated).
+  EXPECT_EQ(GeometryOf(instance), (Geometry{{39186, 62407}, {0, 62407 - kR, 39186, 62407}, 1}));
 }
 
 TEST_F(PageGeometryTest, FormsTheCardLacksFallBackToTheCard) {
@@ -141,6 +140,80 @@ TEST_F(PageGeometryTest, FormsTheCardLacksFallBackToTheCard) {
     ASSERT_TRUE(instance.ok());
     EXPECT_EQ(GeometryOf(instance), (Geometry{{kW, kH}, {0, 0, kR, kT}, 0}));
     EXPECT_EQ(std::string(Pdev(instance).CurForm.szName), "CR_80");
+  }
+}
+
+// Forms the host's database may hold, named as the card so that the
+// instance takes them: every length the 32-bit fields allow. Lengths are
+// worked out in 64 bits and clamped to the 32-bit range, so each form gives
+// the geometry below (and the sanitizer build sees no overflow). The paper's
+// 2^31 - 1 micrometres are 1558362936 PS reals, -2^31 are -1558362937.
+TEST_F(PageGeometryTest, HostileFormsGiveClampedGeometry) {
+  constexpr LONG kMin = INT_MIN;
+  constexpr LONG kMax = INT_MAX;
+  constexpr LONG kHuge = 1558362936;
+  struct Case {
+    const char* what;
+    SIZEL size;
+    RECTL area;  // left, top, right, bottom in micrometres, y downwards
+    bool by_size;
+    SHORT orientation;
+    DWORD priv_flags;
+    SHORT scale;
+    Geometry geometry;
+    ULONG horz_size, vert_size;
+    SHORT paper_width, paper_length;  // the device mode's, rewritten
+  };
+  const Case cases[] = {
+      {"huge paper, area beyond it on every side, landscape",
+       {kMax, kMax}, {kMin, kMin, kMax, kMin}, false, DMORIENT_LANDSCAPE, 0, 100,
+       {{kHuge, kHuge}, {kHuge, kHuge - kR, kT, kMax}, 1},
+       2147396947, 3483080914, 32767, 32767},
+      {"the same turned the other way",
+       {kMax, kMax}, {kMin, kMin, kMax, kMin}, false, DMORIENT_LANDSCAPE, PRIVFLAG_ROTATE_OTHER_WAY, 100,
+       {{kHuge, kHuge}, {kHuge - kT, -kHuge - 1, 0, kR}, 1},
+       2147396947, 2147483649, 32767, 32767},
+      {"the same in portrait at scale 1",
+       {kMax, kMax}, {kMin, kMin, kMax, kMin}, false, DMORIENT_PORTRAIT, 0, 1,
+       {{kHuge, kHuge}, {-kHuge - 1, kHuge, kR, kT}, 0},
+       0x80000000, 0x7FFFFFFF, 32767, 32767},
+      {"negative paper, inverted area",
+       {kMin, kMin}, {kMax, kMax, kMin, kMin}, false, DMORIENT_LANDSCAPE, 0, 100,
+       {{-kHuge - 1, -kHuge - 1}, {0, -kHuge - 1 - kR, kT, kMin}, 1},
+       4294880597, 811775299, -32768, -32768},
+      {"negative imageable area on a card",
+       {86000, 54000}, {kMin, kMin, kMin, kMin}, false, DMORIENT_LANDSCAPE, PRIVFLAG_ROTATE_OTHER_WAY, 100,
+       {{39186, 62407}, {39186 - kT, -kHuge - 1, 39186 - kHuge, kR}, 1},
+       2147396947, 2147483649, 860, 540},
+      {"matched by size, area beyond it",
+       {3276700, 3276700}, {kMin, kMax, kMax, kMin}, true, DMORIENT_LANDSCAPE, 0, 100,
+       {{2377800, 2377800}, {kHuge, 2377800 - kR, kT, 2377800 + kHuge + 1}, 1},
+       2147396947, 2147483649, 32767, 32767},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    engine.forms().Replace({Form{u"CR-80", FORM_USER, c.size, c.area}});
+    CARDDEVMODE dm = ApplicationDevMode();
+    dm.dmPublic.dmFields = DM_ORIENTATION | DM_SCALE;
+    dm.dmPublic.dmOrientation = c.orientation;
+    dm.dmPublic.dmScale = c.scale;
+    dm.dmPrivate.dwPrivFlags = c.priv_flags;
+    if (c.by_size) {
+      dm.dmPublic.dmFields |= DM_PAPERWIDTH | DM_PAPERLENGTH;
+      dm.dmPublic.dmPaperWidth = 32767;
+      dm.dmPublic.dmPaperLength = 32767;
+    } else {
+      dm.dmPublic.dmFields |= DM_FORMNAME;
+      std::memcpy(dm.dmPublic.dmFormName, u"CR-80", 12);
+    }
+    EngineInstance instance(driver, engine, printer, BytesOf(dm));
+    ASSERT_TRUE(instance.ok());
+    EXPECT_EQ(Text(Pdev(instance).CurForm.wszName, 32), u"CR-80");
+    EXPECT_EQ(GeometryOf(instance), c.geometry);
+    EXPECT_EQ(instance.caps().gdi.ulHorzSize, c.horz_size);
+    EXPECT_EQ(instance.caps().gdi.ulVertSize, c.vert_size);
+    EXPECT_EQ(Pdev(instance).dm.dmPublic.dmPaperWidth, c.paper_width);
+    EXPECT_EQ(Pdev(instance).dm.dmPublic.dmPaperLength, c.paper_length);
   }
 }
 

@@ -48,7 +48,8 @@ TEST_F(ResetTest, WithinADocumentTheNewInstanceContinuesIt) {
   ASSERT_TRUE(new_instance.ok());
   ASSERT_TRUE(driver.ResetPDEV(old_instance->dhpdev(), new_instance.dhpdev()));
   const PDEV& pdev = Pdev(new_instance);
-  EXPECT_EQ(pdev.dwFlags, PDEV_DOCUMENT_OPEN | PDEV_CONTINUED_DOCUMENT | PDEV_SAME_FORM_TRAY);
+  // Document open, carried over; continued; same form and tray.
+  EXPECT_EQ(pdev.dwFlags, 0x00900004u);
   EXPECT_EQ(pdev.cPages, 1u);
   ASSERT_NE(pdev.pFontBits, nullptr);
   EXPECT_NE(pdev.pFontBits, Pdev(*old_instance).pFontBits);
@@ -65,10 +66,13 @@ TEST_F(ResetTest, WithinADocumentTheNewInstanceContinuesIt) {
   ASSERT_EQ(writes.size(), 2 * first_page_writes - 2 + 1);
   EXPECT_EQ(writes[first_page_writes], (std::vector<std::uint8_t>{0x1B, 0x01, 0x0D}));
   EXPECT_EQ(writes.back(), (std::vector<std::uint8_t>{0x1B, 0x04, 0x0D}));
-  EXPECT_EQ(pdev.dwFlags & (PDEV_DOCUMENT_OPEN | PDEV_CONTINUED_DOCUMENT), 0u);
+  EXPECT_EQ(pdev.dwFlags & 0x00100004u, 0u);
 }
 
-TEST_F(ResetTest, SameFormAndTrayIsMarkedOnlyWhenBothMatch) {
+// Every bit is set on the old instance: the new one gets exactly the
+// carried ones, the continuation bit and, when form and tray match, the
+// same-form bit.
+TEST_F(ResetTest, CarriesExactlyTheJobBitsAndMarksTheSameFormAndTray) {
   struct Case {
     const char* what;
     std::function<void(DEVMODEW&)> set;
@@ -108,9 +112,25 @@ TEST_F(ResetTest, SameFormAndTrayIsMarkedOnlyWhenBothMatch) {
     EngineInstance new_instance(driver, engine, printer, BytesOf(dm));
     ASSERT_TRUE(old_instance.ok() && new_instance.ok());
     ASSERT_TRUE(driver.StartDoc(old_instance.surface(), nullptr, 1));
+    ASSERT_EQ(Pdev(new_instance).dwFlags, 0u);
+    Pdev(old_instance).dwFlags = 0xFFFFFFFF;
     ASSERT_TRUE(driver.ResetPDEV(old_instance.dhpdev(), new_instance.dhpdev()));
-    EXPECT_EQ((Pdev(new_instance).dwFlags & PDEV_SAME_FORM_TRAY) != 0, c.same);
+    EXPECT_EQ(Pdev(new_instance).dwFlags, 0x00094104u | 0x00100000u | (c.same ? 0x00800000u : 0u));
   }
+}
+
+TEST_F(ResetTest, AnInstanceResetOntoItselfKeepsItsFontBits) {
+  EngineInstance instance(driver, engine, printer);
+  ASSERT_TRUE(instance.ok());
+  ASSERT_TRUE(driver.StartDoc(instance.surface(), nullptr, 1));
+  PDEV& pdev = Pdev(instance);
+  void* const font_bits = pdev.pFontBits;
+  ASSERT_NE(font_bits, nullptr);
+  const auto blocks = engine.pool().Outstanding();
+  EXPECT_TRUE(driver.ResetPDEV(instance.dhpdev(), instance.dhpdev()));
+  EXPECT_EQ(pdev.pFontBits, font_bits);
+  EXPECT_EQ(engine.pool().Outstanding(), blocks);
+  EXPECT_EQ(pdev.dwFlags & 0x00100004u, 0x00100004u);
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ TEST_F(SurfaceTest, HasTheSizeAndRowOrderOfItsOrientationAndStartsWhite) {
     EXPECT_EQ(so->dhpdev, pdev);
     EXPECT_EQ(so->hdev, pdev->hdev);
     EXPECT_EQ(engine.surfaces().Hooks(pdev->hsurf), HOOK_BITBLT | HOOK_STRETCHBLT);
-    EXPECT_EQ(engine.pool().Outstanding(DRIVER_SURFACE_TAG), (PoolUsage{1, CB_SURFACE_BITS}));
-    EXPECT_TRUE(std::all_of(bits, bits + CB_SURFACE_BITS, [](BYTE b) { return b == 0xFF; }));
+    // 656 x 1024 pixels of 4 bytes in either orientation.
+    EXPECT_EQ(engine.pool().Outstanding(DRIVER_SURFACE_TAG), (PoolUsage{1, 2686976}));
+    EXPECT_TRUE(std::all_of(bits, bits + 2686976, [](BYTE b) { return b == 0xFF; }));
   }
 }
 
@@ -59,6 +60,18 @@ TEST_F(SurfaceTest, DisablingTwiceDoesNothingTheSecondTime) {
   PoolUsage before = engine.pool().Outstanding();
   DrvDisableSurface(card->pdev());
   EXPECT_EQ(engine.pool().Outstanding(), before);
+}
+
+TEST_F(SurfaceTest, EnablingAgainGivesBackTheFirstSurface) {
+  card->EnableSurface();
+  HSURF first = card->pdev()->hsurf;
+  HSURF second = DrvEnableSurface(card->pdev());
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(card->pdev()->hsurf, second);
+  EXPECT_EQ(engine.SurfaceObject(first), nullptr);
+  EXPECT_EQ(engine.surfaces().OpenSurfaces(), 1u);
+  EXPECT_EQ(engine.pool().Outstanding(DRIVER_SURFACE_TAG), (PoolUsage{1, 2686976}));
 }
 
 TEST_F(SurfaceTest, AnInvalidInstanceGetsNoSurface) {

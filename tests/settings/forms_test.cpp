@@ -12,7 +12,6 @@
 #include "driver/pdev.h"
 #include "engine/constants.h"
 #include "lib/pool_tags.h"
-#include "lib/units.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -73,13 +72,14 @@ TEST_F(FormsTest, DatabaseFormRewritesTheDeviceMode) {
     DEVMODEW dm;
     std::u16string name;
     SHORT index;
+    SHORT width, length;  // the form's, in tenths of a millimetre
   };
   const Case cases[] = {
-      {"size 200 and 500 micrometres off", BySize(858, 535), u"Card", 1},
-      {"size exactly 1000 off, first in order", BySize(870, 550), u"Card", 1},
-      {"size of the second form", BySize(874, 553), u"Card Too", 2},
-      {"index equal to the count", ByIndex(3), u"Badge", 3},
-      {"name in another letter case", ByName(u"bADGE"), u"Badge", 3},
+      {"size 200 and 500 micrometres off", BySize(858, 535), u"Card", 1, 860, 540},
+      {"size exactly 1000 off, first in order", BySize(870, 550), u"Card", 1, 860, 540},
+      {"size of the second form", BySize(874, 553), u"Card Too", 2, 865, 545},
+      {"index equal to the count", ByIndex(3), u"Badge", 3, 900, 600},
+      {"name in another letter case", ByName(u"bADGE"), u"Badge", 3, 900, 600},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -90,8 +90,8 @@ TEST_F(FormsTest, DatabaseFormRewritesTheDeviceMode) {
     EXPECT_EQ(info.form.pName, info.wszName);
     EXPECT_EQ(Text(dm.dmFormName, CCHFORMNAME), c.name);
     EXPECT_EQ(dm.dmPaperSize, c.index);
-    EXPECT_EQ(dm.dmPaperWidth, info.form.Size.cx / 100);
-    EXPECT_EQ(dm.dmPaperLength, info.form.Size.cy / 100);
+    EXPECT_EQ(dm.dmPaperWidth, c.width);
+    EXPECT_EQ(dm.dmPaperLength, c.length);
     EXPECT_EQ(dm.dmFields & DM_FORMNAME, DM_FORMNAME);
     EXPECT_EQ(dm.dmFields & ~DM_FORMNAME, c.dm.dmFields & ~DM_FORMNAME);
   }
@@ -205,12 +205,13 @@ TEST_F(FormSupportTest, CurrentFormTakesTheDatabaseAreaCutToThePrinters) {
   FORMINFO info = Lookup(ByIndex(4));
   CurForm form{};
   ASSERT_TRUE(FormSupportedOnPrinter(ppd.get(), &info, &form));
-  EXPECT_EQ(form.sizePaper[0], MicronToPSReal(55000));
-  EXPECT_EQ(form.sizePaper[1], MicronToPSReal(86000));
-  EXPECT_EQ(form.rcImageable[0], MicronToPSReal(500));            // left
-  EXPECT_EQ(form.rcImageable[1], MicronToPSReal(86000 - 85000));  // bottom
-  EXPECT_EQ(form.rcImageable[2], 40305);                          // right, cut
-  EXPECT_EQ(form.rcImageable[3], MicronToPSReal(86000 - 1000));   // top
+  // Micrometres x 18432 / 25400, truncated.
+  EXPECT_EQ(form.sizePaper[0], 39911);     // 55 mm
+  EXPECT_EQ(form.sizePaper[1], 62407);     // 86 mm
+  EXPECT_EQ(form.rcImageable[0], 362);     // left, 0.5 mm
+  EXPECT_EQ(form.rcImageable[1], 725);     // bottom, 86 - 85 mm
+  EXPECT_EQ(form.rcImageable[2], 40305);   // right, cut
+  EXPECT_EQ(form.rcImageable[3], 61681);   // top, 86 - 1 mm
   ASSERT_LT(form.rcImageable[3], 62915);
 }
 

@@ -84,6 +84,12 @@ TEST_F(SurfaceTest, RefusesWhatItCannotLayOut) {
   EXPECT_EQ(EngCreateBitmap(SIZEL{4, 4}, 16, BMF_8BPP, 0, pixels.data()), nullptr);
   EXPECT_EQ(EngCreateBitmap(SIZEL{0, 4}, 16, BMF_32BPP, 0, pixels.data()), nullptr);
   EXPECT_EQ(EngCreateBitmap(SIZEL{4, 4}, 15, BMF_32BPP, 0, pixels.data()), nullptr);
+  // Sizes the platform cannot describe (more than 2^31 - 1 bytes) are refused
+  // before anything is allocated: no exception reaches the caller.
+  EXPECT_EQ(EngCreateBitmap(SIZEL{0x40000000, 0x40000000}, 0, BMF_32BPP, 0, nullptr), nullptr);
+  EXPECT_EQ(EngCreateBitmap(SIZEL{0x7FFFFFFF, 2}, 0, BMF_24BPP, 0, nullptr), nullptr);
+  EXPECT_EQ(EngCreateBitmap(SIZEL{4, 4}, -16, BMF_32BPP, 0, pixels.data()), nullptr);
+  EXPECT_EQ(engine.surfaces().OpenSurfaces(), 0u);
 }
 
 TEST_F(SurfaceTest, AssociatingWithADeviceGivesTheSurfaceItsInstance) {
