@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -442,6 +443,65 @@ TEST_F(DevModeTest, OldLayoutWithoutPrivatePartKeepsTheCurrentPrivatePart) {
   EXPECT_EQ(cur.dmPublic.dmOrientation, DMORIENT_PORTRAIT);
   EXPECT_EQ(cur.dmPublic.dmCopies, 3);
   EXPECT_EQ(BytesOf(&cur.dmPrivate, sizeof before), BytesOf(&before, sizeof before));
+}
+
+// Device modes of other layouts: the 212-byte public part, and newer ones
+// with a larger public part, a larger private part or both. The public
+// fields and the private part (as far as the layout carries it) are taken;
+// a shorter private part leaves the rest of the current one as it was.
+TEST_F(DevModeTest, OtherLayoutsAreMergedWithTheirPrivateFields) {
+  struct Layout {
+    const char* what;
+    WORD size;
+    WORD spec;
+    WORD driverExtra;
+  };
+  const Layout layouts[] = {
+      {"212-byte public part", 212, 0x400, 1216},
+      {"220-byte public part", 220, 0x401, 1216},
+      {"newer, larger public part", 236, 0x500, 1216},
+      {"newer, larger private part", 220, 0x401, 1300},
+      {"newer, both larger", 244, 0x500, 1400},
+      {"212-byte public part, short private part", 212, 0x400, 600},
+  };
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    SetDefaultDevMode(&cur, u"Card Printer", ppd.get(), FALSE);
+    const PRIVATEDEVMODE before = cur.dmPrivate;
+
+    CARDDEVMODE app = Incoming();
+    app.dmPublic.dmFields = DM_COPIES;
+    app.dmPublic.dmCopies = 4;
+    PRIVATEDEVMODE& priv = app.dmPrivate;
+    priv.bPrintK = 0;                                      // offset 184
+    priv.rcPrint = {10, 20, 600, 1000};                    // 204
+    std::memcpy(priv.wszTrack2, u"1234", sizeof u"1234");  // 578
+    priv.wMagMode = MAGMODE_W;                             // 1170
+    priv.lAdjust3 = -2;                                    // 1180
+    priv.alColor[0] = -50;                                 // 1196
+
+    std::vector<std::uint64_t> storage((layout.size + layout.driverExtra) / 8 + 1, 0);
+    auto* bytes = reinterpret_cast<BYTE*>(storage.data());
+    std::memcpy(bytes, &app.dmPublic, std::min<std::size_t>(layout.size, 220));
+    auto* in = reinterpret_cast<DEVMODEW*>(bytes);
+    in->dmSize = layout.size;
+    in->dmSpecVersion = layout.spec;
+    in->dmDriverExtra = layout.driverExtra;
+    std::size_t cbPrivate = std::min<std::size_t>(layout.driverExtra, sizeof(PRIVATEDEVMODE));
+    std::memcpy(bytes + layout.size, &priv, cbPrivate);
+
+    EXPECT_TRUE(ValidateSetDevMode(&cur, in, ppd.get()));
+    EXPECT_EQ(cur.dmPublic.dmCopies, 4);
+    EXPECT_EQ(cur.dmPublic.dmSize, 220);
+    EXPECT_EQ(cur.dmPublic.dmDriverExtra, 1216);
+    PRIVATEDEVMODE expected = before;
+    std::memcpy(&expected, &priv, cbPrivate);
+    EXPECT_EQ(BytesOf(&cur.dmPrivate, sizeof expected), BytesOf(&expected, sizeof expected));
+    EXPECT_EQ(cur.dmPrivate.bPrintK, 0u);
+    EXPECT_EQ(Text(cur.dmPrivate.wszTrack2, CCH_TRACK2), u"1234");
+    EXPECT_EQ(cur.dmPrivate.lAdjust3, cbPrivate > 1180 ? -2 : 0);
+    EXPECT_EQ(cur.dmPrivate.alColor[0], cbPrivate > 1196 ? -50 : 0);
+  }
 }
 
 TEST_F(DevModeTest, UnrecognisedLayoutOrNoMemoryLeavesTheDeviceModeAlone) {
