@@ -25,6 +25,7 @@
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/text_conversion.h"
 #include "output/escapes.h"
+#include "settings/devmode_ranges.h"
 
 namespace {
 
@@ -198,10 +199,11 @@ void SetPanels(PRIVATEDEVMODE& priv, const std::string& text) {
 
 void SetAdjustments(PRIVATEDEVMODE& priv, const std::string& text) {
   // Each adjustment travels as a two-digit field: A1 as 5 - A1, the others
-  // as A + 5, which must stay within 00 to 99.
-  std::vector<long> v = ParseIntegerList(text, "print position adjustments", 4, -94, 94);
-  constexpr long kMin[] = {-94, -5, -5, -5};
-  constexpr long kMax[] = {5, 94, 94, 94};
+  // as A + 5, which must stay within 00 to 99; the driver's own ranges.
+  std::vector<long> v =
+      ParseIntegerList(text, "print position adjustments", 4, ADJUST1_MIN, ADJUST_MAX);
+  constexpr long kMin[] = {ADJUST1_MIN, ADJUST_MIN, ADJUST_MIN, ADJUST_MIN};
+  constexpr long kMax[] = {ADJUST1_MAX, ADJUST_MAX, ADJUST_MAX, ADJUST_MAX};
   for (std::size_t i = 0; i < 4; ++i) {
     if (v[i] < kMin[i] || v[i] > kMax[i]) {
       throw Failure("the print position adjustment A" + std::to_string(i + 1) +
