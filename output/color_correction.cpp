@@ -5,12 +5,10 @@
 
 #include "driver/pdev.h"
 #include "output/color_lanes.h"
+#include "output/pixel_color.h"
+#include "settings/devmode_ranges.h"
 
 namespace {
-
-constexpr DWORD COLOR_BITS = 0x00FFFFFF;
-
-bool IsBlackOrWhite(DWORD color) { return color == 0 || color == COLOR_BITS; }
 
 struct RGB {
   LONG r, g, b;
@@ -66,12 +64,10 @@ PFN_CORRECTRUN WidestCorrectRun() {
 }  // namespace
 
 COLORCORRECTION MakeColorCorrection(const LONG (&alColor)[4]) {
-  auto weight = [](LONG base, LONG value) {
-    return static_cast<ULONG>(base + std::clamp(value, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX));
-  };
-  LONG lSaturation = std::clamp(alColor[1], COLOR_SATURATION_MIN, COLOR_SATURATION_MAX);
-  return {weight(116, alColor[0]), weight(100, alColor[2]), weight(96, alColor[3]),
-          (lSaturation + 50) * 0.02, WidestCorrectRun()};
+  LONG alLimited[4] = {alColor[0], alColor[1], alColor[2], alColor[3]};
+  LimitColorAdjustments(alLimited);
+  return {static_cast<ULONG>(116 + alLimited[0]), static_cast<ULONG>(100 + alLimited[2]),
+          static_cast<ULONG>(96 + alLimited[3]), (alLimited[1] + 50) * 0.02, WidestCorrectRun()};
 }
 
 DWORD SaturateLight(LONG r1, LONG g1, LONG b1, double dSaturation) {
@@ -79,9 +75,8 @@ DWORD SaturateLight(LONG r1, LONG g1, LONG b1, double dSaturation) {
 }
 
 DWORD CorrectPixel(DWORD pixel, const COLORCORRECTION& cc) {
-  DWORD color = pixel & COLOR_BITS;
-  if (IsBlackOrWhite(color)) return pixel;
-  return Pack(Saturate(ReweightInks(color, cc), cc.dSaturation));
+  if (IsBlackOrWhite(pixel)) return pixel;
+  return Pack(Saturate(ReweightInks(pixel & COLOR_BITS, cc), cc.dSaturation));
 }
 
 void CorrectLanes4(DWORD* pPixels, ULONG cPixels, const COLORCORRECTION& cc) {

@@ -20,8 +20,8 @@ inline constexpr std::array<WORD, 256> curtbl = [] {
 static_assert(curtbl[31] == 0 && curtbl[32] == 1 && curtbl[255] == 255);
 
 // The weights and the saturation factor of one page, from the device mode's
-// alColor (yellow, saturation, magenta, cyan) limited to COLOR_WEIGHT_MIN..MAX
-// and COLOR_SATURATION_MIN..MAX.
+// alColor (yellow, saturation, magenta, cyan) limited as the device mode
+// limits them (LimitColorAdjustments).
 struct COLORCORRECTION;
 
 // Corrects a run of pixels in place; one of several built for different

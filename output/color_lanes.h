@@ -30,6 +30,7 @@
 
 #include "engine/types.h"
 #include "output/color_correction.h"
+#include "output/pixel_color.h"
 
 // The kernel for each vector width; 8 and 16 lanes exist on x86-64 only, for
 // processors with AVX2, respectively AVX-512 (F, DQ, BW, VL).
@@ -42,7 +43,6 @@ DWORD SaturateLight(LONG r1, LONG g1, LONG b1, double dSaturation);
 
 namespace {
 
-constexpr DWORD LANES_COLOR_BITS = 0x00FFFFFF;
 constexpr float CURVE_SCALE = 1.0f / 65025;
 
 constexpr WORD CurveInSinglePrecision(ULONG v) {
@@ -101,8 +101,8 @@ inline void ReweightLanes(const typename Lanes<W>::Int& pixel, float wy, float w
                           typename Lanes<W>::Float& g1, typename Lanes<W>::Float& b1) {
   using Int = typename Lanes<W>::Int;
   using Float = typename Lanes<W>::Float;
-  Int color = pixel & static_cast<LONG>(LANES_COLOR_BITS);
-  keep = (color == 0) | (color == static_cast<LONG>(LANES_COLOR_BITS));
+  Int color = pixel & static_cast<LONG>(COLOR_BITS);
+  keep = IsBlackOrWhite(pixel);
   Float y = __builtin_convertvector(255 - (color >> 16), Float);
   Float m = __builtin_convertvector(255 - ((color >> 8) & 0xFF), Float);
   Float c = __builtin_convertvector(255 - (color & 0xFF), Float);

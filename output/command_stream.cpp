@@ -66,8 +66,8 @@ void SendDocumentStart(HANDLE hPrinter, PVOID pvBuffer, WORD wDocMode) {
   Write(hPrinter, pvBuffer, myprintf(Chars(pvBuffer), "%cP%c%c", ESC, chMode, CR));
 }
 
-void SendAdjustments(HANDLE hPrinter, PVOID pvBuffer, LONG lAdjust1, LONG lAdjust2,
-                     LONG lAdjust3, LONG lAdjust4) {
+void SendAdjustments(HANDLE hPrinter, PVOID pvBuffer, LONG lAdjust1, LONG lAdjust2, LONG lAdjust3,
+                     LONG lAdjust4) {
   CHAR szFields[CCH_INTEGER_LIST];
   FormatIntegerList(szFields, "22222", WrappingAdd(lAdjust2, 5), WrappingSub(5, lAdjust1),
                     WrappingAdd(lAdjust4, 5), 0, WrappingAdd(lAdjust3, 5));
@@ -111,9 +111,11 @@ void SendPanelHeader(HANDLE hPrinter, PVOID pvBuffer, Panel panel, WORD x, WORD 
   BYTE abLine[CB_INTEGER_BYTES];
   ConvertIntegerToHex(abLine, cx);
   Write(hPrinter, pvBuffer,
-        myprintf(Chars(pvBuffer), "%ce%c%s11%c%c%c%c%cS", ESC, Letter(panel), szPosition,
-                 abSize[2], abSize[1], abSize[0], abLine[1], abLine[0]));
+        myprintf(Chars(pvBuffer), "%ce%c%s11%c%c%c%c%cS", ESC, Letter(panel), szPosition, abSize[2],
+                 abSize[1], abSize[0], abLine[1], abLine[0]));
 }
+
+void SendPanelData(HANDLE hPrinter, PVOID pvData, DWORD cb) { Write(hPrinter, pvData, cb); }
 
 void SendPanelTrailer(HANDLE hPrinter, PVOID pvBuffer, Panel panel, ULONG cCopies) {
   CHAR szCopies[CCH_INTEGER_LIST];

@@ -74,8 +74,8 @@ void SendDocumentStart(HANDLE hPrinter, PVOID pvBuffer, WORD wDocMode);
 
 // ESC "d", the 2-digit fields lAdjust2 + 5, 5 - lAdjust1, lAdjust4 + 5, 0,
 // lAdjust3 + 5, CR.
-void SendAdjustments(HANDLE hPrinter, PVOID pvBuffer, LONG lAdjust1, LONG lAdjust2,
-                     LONG lAdjust3, LONG lAdjust4);
+void SendAdjustments(HANDLE hPrinter, PVOID pvBuffer, LONG lAdjust1, LONG lAdjust2, LONG lAdjust3,
+                     LONG lAdjust4);
 
 // The magnetic track data for wMagMode 0 (ESC "M" "Q" CR, the texts unused),
 // 1 (letter "R") or 2 (letter "W"): ESC "M", the letter, "1", track 1, SO;
@@ -98,6 +98,9 @@ void SendPanelReset(HANDLE hPrinter, PVOID pvBuffer, Panel panel);
 // "S" (raw bytes most significant first).
 void SendPanelHeader(HANDLE hPrinter, PVOID pvBuffer, Panel panel, WORD x, WORD y, WORD cx,
                      WORD cy);
+
+// The data of a panel, cb bytes, in one write.
+void SendPanelData(HANDLE hPrinter, PVOID pvData, DWORD cb);
 
 // After the data of panel Y, M, C or K: CR, ESC "a", the letter, the copy
 // count in 4 digits, CR.

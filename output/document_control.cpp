@@ -14,23 +14,24 @@ PDEV* ValidInstance(SURFOBJ* pso) {
   return nullptr;
 }
 
-// A track text of the device mode in the system's 8-bit code page, cut to
-// cbMax bytes. The field is read up to its terminator and never past its
-// end, even when it holds no terminator.
-template <std::size_t CchField, std::size_t CbText>
-void ConvertTrack(CHAR (&szText)[CbText], const WCHAR (&wszField)[CchField]) {
+// A track text of the device mode in the system's 8-bit code page, whole:
+// the stream cuts it to what the printer takes (SendTrackData). The field is
+// read up to its terminator and never past its end, even when it holds no
+// terminator.
+template <std::size_t CchField>
+void ConvertTrack(CHAR (&szText)[CchField + 1], const WCHAR (&wszField)[CchField]) {
   ULONG cchText = 0;
   while (cchText < CchField && wszField[cchText] != 0) ++cchText;
   ULONG cbText = 0;
-  RtlUnicodeToMultiByteN(szText, CbText - 1, &cbText, wszField, cchText * sizeof(WCHAR));
+  RtlUnicodeToMultiByteN(szText, CchField, &cbText, wszField, cchText * sizeof(WCHAR));
   szText[cbText] = '\0';
 }
 
 void SendTracks(PDEV* pdev, PVOID pvBuffer) {
   const PRIVATEDEVMODE& dmp = pdev->dm.dmPrivate;
-  CHAR szTrack1[CB_TRACK1_MAX + 1];
-  CHAR szTrack2[CB_TRACK2_MAX + 1];
-  CHAR szTrack3[CB_TRACK3_MAX + 1];
+  CHAR szTrack1[CCH_TRACK1 + 1];
+  CHAR szTrack2[CCH_TRACK2 + 1];
+  CHAR szTrack3[CCH_TRACK3 + 1];
   ConvertTrack(szTrack1, dmp.wszTrack1);
   ConvertTrack(szTrack2, dmp.wszTrack2);
   ConvertTrack(szTrack3, dmp.wszTrack3);

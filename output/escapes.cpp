@@ -5,6 +5,7 @@
 #include "driver/pdev.h"
 #include "engine/constants.h"
 #include "engine/services.h"
+#include "settings/devmode.h"
 
 namespace {
 
@@ -40,13 +41,16 @@ ULONG SetCopyCount(PDEV* pdev, ULONG cjIn, const void* pvIn, ULONG cjOut, void* 
 }
 
 // Stores the text and clears the rest of the field, so that a text without
-// its terminator never runs into an earlier, longer one.
+// its terminator never runs into an earlier, longer one. The text is checked
+// as it would be stored (an odd last byte becomes a whole unit).
 template <std::size_t CchField>
 ULONG SetTrack(WCHAR (&wszField)[CchField], ULONG cjIn, const void* pvIn) {
   if (pvIn == nullptr || cjIn == 0) return Result(ESC_NO_INPUT);
-  if (cjIn > sizeof wszField) return Result(ESC_TRACK_TOO_LONG);
-  std::memset(wszField, 0, sizeof wszField);
-  std::memcpy(wszField, pvIn, cjIn);
+  if (cjIn > sizeof wszField) return Result(ESC_BAD_TRACK_TEXT);
+  WCHAR wszText[CchField] = {};
+  std::memcpy(wszText, pvIn, cjIn);
+  if (!bIsTrackText(wszText, CchField)) return Result(ESC_BAD_TRACK_TEXT);
+  std::memcpy(wszField, wszText, sizeof wszField);
   return 1;
 }
 

@@ -19,7 +19,7 @@ inline constexpr ULONG MAX_COPIES = 999;
 // Results of the escapes other than 1 (done) and 0 (not answered).
 inline constexpr LONG ESC_NO_INPUT = -1;         // input missing or too short
 inline constexpr LONG ESC_BAD_SIZE = -2;         // SETMAGMODE input not one byte
-inline constexpr LONG ESC_TRACK_TOO_LONG = -3;   // track text larger than its field
+inline constexpr LONG ESC_BAD_TRACK_TEXT = -3;   // track text too large or with a control character
 inline constexpr LONG ESC_BAD_MODE_LETTER = -4;  // SETMAGMODE letter not Q, R or W
 
 // 1 for the seven escapes the driver answers, else 0.
@@ -37,7 +37,8 @@ ULONG isSupported(ULONG iEsc);
 //                    to the output. -1 for an input under 4 bytes.
 //   SETMAGTRACK1..3  input: a UTF-16 text for track 1, 2 or 3, stored with
 //                    the rest of the field cleared; -1 without input, -3
-//                    when larger than the field (320, 160, 432 bytes), the
+//                    when larger than the field (320, 160, 432 bytes) or
+//                    when it holds a control character (bIsTrackText), the
 //                    field then unchanged.
 //   SETMAGMODE       input: one byte "Q", "R" or "W"; -1 without input, -2
 //                    for another size, -4 for another letter.

@@ -26,11 +26,6 @@ PRINTAREA ClipToFrame(PRINTAREA rc) {
   return rc;
 }
 
-void WritePanelData(HANDLE hPrinter, BYTE* pbPanel, ULONG cb) {
-  DWORD cbWritten = 0;
-  EngWritePrinter(hPrinter, pbPanel, cb, &cbWritten);
-}
-
 void SendColorPanels(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLandscape) {
   const PRIVATEDEVMODE& dmp = pdev->dm.dmPrivate;
   HANDLE hPrinter = pdev->hPrinter;
@@ -46,17 +41,17 @@ void SendColorPanels(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLand
   COLORCORRECTION cc = MakeColorCorrection(dmp.alColor);
   SeparateYellow(pbBuffer, pBits, bLandscape, rc, dmp.bColorAdjust == 1 ? &cc : nullptr,
                  dmp.bPrintK == 1);
-  WritePanelData(hPrinter, pbBuffer, cb);
+  SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Yellow, pdev->cCopies);
 
   SendPanelHeader(hPrinter, pbBuffer, Panel::Magenta, rc.x, rc.y, rc.cx, rc.cy);
   SeparatePanel(pbBuffer, pBits, bLandscape, rc, PanelTake::Magenta);
-  WritePanelData(hPrinter, pbBuffer, cb);
+  SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Magenta, pdev->cCopies);
 
   SendPanelHeader(hPrinter, pbBuffer, Panel::Cyan, rc.x, rc.y, rc.cx, rc.cy);
   SeparatePanel(pbBuffer, pBits, bLandscape, rc, PanelTake::Cyan);
-  WritePanelData(hPrinter, pbBuffer, cb);
+  SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Cyan, pdev->cCopies);
 }
 
@@ -68,7 +63,7 @@ void SendBlackPanel(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLands
   SendPanelHeader(hPrinter, pbBuffer, Panel::Black, rc.x, rc.y, rc.cx, rc.cy);
   SeparatePanel(pbBuffer, static_cast<DWORD*>(pdev->pvBits), bLandscape, rc,
                 pdev->dm.dmPrivate.bPrintYMC == 1 ? PanelTake::Marked : PanelTake::PureBlack);
-  WritePanelData(hPrinter, pbBuffer, ULONG{rc.cx} * rc.cy);
+  SendPanelData(hPrinter, pbBuffer, ULONG{rc.cx} * rc.cy);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Black, pdev->cCopies);
 }
 

@@ -7,16 +7,16 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
+#include "output/pixel_color.h"
 
-constexpr DWORD COLOR_BITS = 0x00FFFFFF;
+namespace {
 
 // The surface is walked in tiles of 16 lines by 16 dots: in landscape the 16
 // dots of a line then come from 16 memory rows, and the tile is turned round
 // in registers so that each line's 16 bytes are stored at once.
 constexpr ULONG TILE = 16;
 
-DWORD Mark(DWORD pixel) { return (pixel & COLOR_BITS) == 0 ? COLOR_BITS : pixel | 0xFF000000; }
+DWORD Mark(DWORD pixel) { return IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000; }
 
 template <PanelTake Take>
 BYTE TakeByte(DWORD pixel) {
@@ -30,7 +30,7 @@ BYTE TakeByte(DWORD pixel) {
     case PanelTake::Marked:
       return static_cast<BYTE>(255 - (pixel >> 24));
     case PanelTake::PureBlack:
-      return (pixel & COLOR_BITS) == 0 ? 0xFF : 0x00;
+      return IsPureBlack(pixel) ? 0xFF : 0x00;
   }
   return 0;
 }
@@ -47,6 +47,13 @@ void MarkRun(DWORD* pRun, ULONG cRun, bool bMark) {
 // The bytes of 16 dots.
 using Bytes16 = __m128i;
 
+// 4 pixels as 32-bit lanes, for the pixel tests.
+typedef LONG Pixels4 __attribute__((vector_size(16)));
+
+__m128i IsPureBlack4(__m128i pixels) {
+  return reinterpret_cast<__m128i>(IsPureBlack(reinterpret_cast<Pixels4>(pixels)));
+}
+
 // Bytes of 4 pixels, one in the low byte of each 32-bit lane.
 template <PanelTake Take>
 __m128i TakeBytes4(__m128i pixels) {
@@ -61,10 +68,8 @@ __m128i TakeBytes4(__m128i pixels) {
       return _mm_and_si128(_mm_xor_si128(pixels, ones), low);
     case PanelTake::Marked:
       return _mm_srli_epi32(_mm_xor_si128(pixels, ones), 24);
-    case PanelTake::PureBlack: {
-      __m128i color = _mm_and_si128(pixels, _mm_set1_epi32(static_cast<int>(COLOR_BITS)));
-      return _mm_and_si128(_mm_cmpeq_epi32(color, _mm_setzero_si128()), low);
-    }
+    case PanelTake::PureBlack:
+      return _mm_and_si128(IsPureBlack4(pixels), low);
   }
   return _mm_setzero_si128();
 }
@@ -85,7 +90,7 @@ void TransposeTile(Bytes16 (&rows)[TILE]) {
 // Marks 4 pixels: pure black becomes white with mark 0, others get mark 0xFF.
 __m128i Mark4(__m128i pixels) {
   const __m128i color_bits = _mm_set1_epi32(static_cast<int>(COLOR_BITS));
-  __m128i black = _mm_cmpeq_epi32(_mm_and_si128(pixels, color_bits), _mm_setzero_si128());
+  __m128i black = IsPureBlack4(pixels);
   __m128i marked = _mm_or_si128(pixels, _mm_set1_epi32(static_cast<int>(0xFF000000)));
   return _mm_or_si128(_mm_and_si128(black, color_bits), _mm_andnot_si128(black, marked));
 }

@@ -11,6 +11,7 @@
 #include "lib/string_copy.h"
 #include "ppd/queries.h"
 #include "ppd/records.h"
+#include "settings/devmode_ranges.h"
 
 namespace {
 
@@ -33,14 +34,21 @@ void DefaultDocumentStickyOptions(PRIVATEDEVMODE* pPriv, PPDOBJ* hppd) {
   pPriv->wOptions = PpdDefaultDocumentStickyFeatures(hppd, pPriv->aOptions);
 }
 
+// A stored track text that could break the stream's framing is dropped.
+template <std::size_t CchField>
+void DropUnsendableTrack(WCHAR (&wszField)[CchField]) {
+  if (!bIsTrackText(wszField, CchField)) std::memset(wszField, 0, sizeof wszField);
+}
+
 BOOL IsSwitch(DWORD value) { return value == 0 || value == 1; }
 
 BOOL InFrame(WORD x, WORD y, WORD cx, WORD cy) {
   return ULONG{x} + cx <= FRAME_DOTS && ULONG{y} + cy <= FRAME_LINES;
 }
 
-// Every field of a merged private part whose value lies outside its defined
-// range gets its default; the others are kept.
+// The switches, areas and mode of a merged private part that hold no
+// defined value get their defaults; the numeric fields outside their ranges
+// get the nearest value inside.
 void ValidatePrivateDevMode(PRIVATEDEVMODE* pPriv) {
   const PRIVATEDEVMODE& def = DefPrivateDevMode;
   if (!IsSwitch(pPriv->bPrintYMC)) pPriv->bPrintYMC = def.bPrintYMC;
@@ -59,21 +67,8 @@ void ValidatePrivateDevMode(PRIVATEDEVMODE* pPriv) {
 
   if (pPriv->wMagMode > MAGMODE_W) pPriv->wMagMode = def.wMagMode;
 
-  struct ColorRange {
-    int index;
-    LONG min;
-    LONG max;
-  };
-  constexpr ColorRange kColorRanges[] = {
-      {0, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX},
-      {1, COLOR_SATURATION_MIN, COLOR_SATURATION_MAX},
-      {2, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX},
-      {3, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX},
-  };
-  for (const ColorRange& range : kColorRanges) {
-    LONG& value = pPriv->alColor[range.index];
-    if (value < range.min || value > range.max) value = def.alColor[range.index];
-  }
+  LimitColorAdjustments(pPriv->alColor);
+  LimitPositionAdjustments(pPriv);
 }
 
 // The paper fields, by the first way of naming the paper that pdmIn uses.
@@ -150,14 +145,17 @@ void MergePublic(DEVMODEW* pdmCur, const DEVMODEW* pdmIn, PPDOBJ* hppd) {
 }
 
 // The private part, when it is this driver's: taken whole, then the track
-// texts terminated, stale option selections refreshed and values outside
-// their ranges defaulted.
+// texts terminated (and dropped when they hold control characters), stale option selections
+// refreshed and values outside their ranges replaced (ValidatePrivateDevMode).
 void MergePrivate(PRIVATEDEVMODE* pCur, const PRIVATEDEVMODE* pIn, PPDOBJ* hppd) {
   if (pIn->dwPrivSignature != PRIVATEDEVMODE_SIGNATURE) return;
   *pCur = *pIn;
   CopyStringW(pCur->wszTrack1, pIn->wszTrack1, CCH_TRACK1);
   CopyStringW(pCur->wszTrack2, pIn->wszTrack2, CCH_TRACK2);
   CopyStringW(pCur->wszTrack3, pIn->wszTrack3, CCH_TRACK3);
+  DropUnsendableTrack(pCur->wszTrack1);
+  DropUnsendableTrack(pCur->wszTrack2);
+  DropUnsendableTrack(pCur->wszTrack3);
   if (pCur->wChecksum != hppd->checksum) DefaultDocumentStickyOptions(pCur, hppd);
   ValidatePrivateDevMode(pCur);
 }
@@ -241,4 +239,11 @@ LONG ConvertDevmode(const DEVMODEW* pdmIn, DEVMODEW* pdmOut) {
   ULONG cbPrivate = std::min(pdmIn->dmDriverExtra, wDriverExtra);
   std::memmove(PrivatePart(pdmOut), PrivatePart(pdmIn), cbPrivate);
   return static_cast<LONG>(cbPublic + cbPrivate);
+}
+
+BOOL bIsTrackText(const WCHAR* pwsz, ULONG cch) {
+  for (ULONG i = 0; i < cch && pwsz[i] != 0; ++i) {
+    if (pwsz[i] < 0x20 || pwsz[i] == 0x7F) return FALSE;
+  }
+  return TRUE;
 }

@@ -1,7 +1,10 @@
 // The device mode: every device instance keeps its own, set to the driver's
 // defaults and then merged field by field with the one the application
-// passed, which may have an older or newer layout. Invalid values fall back
-// to defaults; nothing is rejected as a whole.
+// passed, which may have an older or newer layout. A switch, area or mode
+// without a defined value falls back to its default; a number outside its
+// range becomes the nearest value inside (settings/devmode_ranges.h);
+// nothing is rejected as a whole. A track text that holds a control
+// character is taken as empty.
 #pragma once
 
 #include "engine/records.h"
@@ -45,3 +48,9 @@ WORD CheckDevmodeVersion(const DEVMODEW* pdm);
 // sizes and versions: the number of bytes copied, or -1 when either layout is
 // not recognised.
 LONG ConvertDevmode(const DEVMODEW* pdmIn, DEVMODEW* pdmOut);
+
+// TRUE when the text in pwsz (at most cch units, up to its terminator) holds
+// no control character (U+0001 to U+001F, U+007F). The command stream frames
+// the track texts with control bytes (SO between the tracks, CR at the end,
+// ESC before every sequence), so a track text must not carry any.
+BOOL bIsTrackText(const WCHAR* pwsz, ULONG cch);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/text_conversion.h"
 #include "output/escapes.h"
+#include "settings/devmode_ranges.h"
 
 namespace {
 
@@ -57,9 +59,12 @@ Options:
                             cyan weights (-96 to 96; saturation -50 to 50)
   --no-color-correction     send the colours as drawn
   --encoder                 the printer has a magnetic stripe encoder
-  --track1 TEXT             magnetic track 1 text (at most 99 characters)
-  --track2 TEXT             magnetic track 2 text (at most 99 characters)
-  --track3 TEXT             magnetic track 3 text (at most 149 characters)
+  --track1 TEXT             magnetic track 1 text: at most 99 characters,
+                            space to "_" (capitals, digits, punctuation)
+  --track2 TEXT             magnetic track 2 text: at most 99 characters,
+                            "0" to "?" (digits and : ; < = > ?)
+  --track3 TEXT             magnetic track 3 text: at most 149 characters,
+                            "0" to "?" as track 2
   --mag-mode Q|R|W          the encoding mode (W when track texts are given)
   --batch FILE.csv          one card per row: image, track1, track2, track3,
                             copies (relative image paths from the file's
@@ -133,15 +138,42 @@ PRINTAREA FrameArea(const std::string& text, std::string_view what) {
           static_cast<WORD>(v[3])};
 }
 
+// The characters each track can carry (the ISO magnetic-track sets): track 1
+// the 6-bit set from space to "_", tracks 2 and 3 the 4-bit set from "0" to
+// "?". Every other character, control characters above all, is refused.
+struct TrackCharacters {
+  char32_t first, last;
+  const char* names;
+};
+constexpr std::array<TrackCharacters, 3> kTrackCharacters{{
+    {0x20, 0x5F, "space, digits, capital letters and punctuation"},
+    {0x30, 0x3F, "digits and : ; < = > ?"},
+    {0x30, 0x3F, "digits and : ; < = > ?"},
+}};
+
+std::string CharacterName(char32_t code) {
+  char name[32];
+  if (code > 0x20 && code < 0x7F) {
+    std::snprintf(name, sizeof name, "\"%c\" (U+%04X)", static_cast<char>(code),
+                  static_cast<unsigned>(code));
+  } else {
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+  }
+  return name;
+}
+
 std::u16string TrackText(const std::string& text, std::size_t track) {
-  std::string what = "the track " + std::to_string(track + 1) + " text";
+  std::string number = std::to_string(track + 1);
+  std::string what = "the track " + number + " text";
   std::optional<std::u16string> wide = Utf8ToUtf16(text);
   if (!wide) throw Failure(what + " is not valid UTF-8.");
-  if (std::optional<char32_t> bad = FirstUnencodable(*wide)) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*bad));
-    throw Failure(what + " holds the character " + code +
-                  ", which the printer's code page cannot encode.");
+  const TrackCharacters& set = kTrackCharacters[track];
+  if (std::optional<char32_t> bad = FirstOutside(*wide, set.first, set.last)) {
+    char range[32];
+    std::snprintf(range, sizeof range, "U+%04X to U+%04X", static_cast<unsigned>(set.first),
+                  static_cast<unsigned>(set.last));
+    throw Failure(what + " holds the character " + CharacterName(*bad) + ", which track " + number +
+                  " cannot carry; it takes only " + range + " (" + set.names + ").");
   }
   if (wide->size() > kTrackLimits[track]) {
     throw Failure(what + " is " + std::to_string(wide->size()) + " characters long; at most " +
@@ -167,10 +199,11 @@ void SetPanels(PRIVATEDEVMODE& priv, const std::string& text) {
 
 void SetAdjustments(PRIVATEDEVMODE& priv, const std::string& text) {
   // Each adjustment travels as a two-digit field: A1 as 5 - A1, the others
-  // as A + 5, which must stay within 00 to 99.
-  std::vector<long> v = ParseIntegerList(text, "print position adjustments", 4, -94, 94);
-  constexpr long kMin[] = {-94, -5, -5, -5};
-  constexpr long kMax[] = {5, 94, 94, 94};
+  // as A + 5, which must stay within 00 to 99; the driver's own ranges.
+  std::vector<long> v =
+      ParseIntegerList(text, "print position adjustments", 4, ADJUST1_MIN, ADJUST_MAX);
+  constexpr long kMin[] = {ADJUST1_MIN, ADJUST_MIN, ADJUST_MIN, ADJUST_MIN};
+  constexpr long kMax[] = {ADJUST1_MAX, ADJUST_MAX, ADJUST_MAX, ADJUST_MAX};
   for (std::size_t i = 0; i < 4; ++i) {
     if (v[i] < kMin[i] || v[i] > kMax[i]) {
       throw Failure("the print position adjustment A" + std::to_string(i + 1) +

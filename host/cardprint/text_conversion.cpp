@@ -1,7 +1,5 @@
 #include "host/cardprint/text_conversion.h"
 
-#include "host/engine/code_page.h"
-
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
   std::u16string result;
   for (std::size_t i = 0; i < text.size();) {
@@ -34,13 +32,13 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
   return result;
 }
 
-std::optional<char32_t> FirstUnencodable(std::u16string_view text) {
+std::optional<char32_t> FirstOutside(std::u16string_view text, char32_t first, char32_t last) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t unit = text[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
-      return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    char32_t code = text[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
     }
-    if (unit != u'?' && UnicodeToAnsi(unit) == '?') return unit;
+    if (code < first || code > last) return code;
   }
   return std::nullopt;
 }

@@ -1,5 +1,5 @@
 // Texts between the program's UTF-8 and the driver's UTF-16, and the check
-// that a text survives the printer's 8-bit code page.
+// that a text keeps to a range of characters.
 #pragma once
 
 #include <optional>
@@ -10,6 +10,6 @@
 // become surrogate pairs.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
 
-// The first character of text that the printer's code page cannot encode,
-// or null when every character can be sent.
-std::optional<char32_t> FirstUnencodable(std::u16string_view text);
+// The first character of text outside first..last (a surrogate pair counts
+// as the one character it stands for), or null when there is none.
+std::optional<char32_t> FirstOutside(std::u16string_view text, char32_t first, char32_t last);

@@ -182,4 +182,45 @@ TEST_F(EscapeTest, TracksAreStoredWholeOrNotAtAll) {
   }
 }
 
+// The stream frames the track texts with control bytes (SO between tracks,
+// CR at the end, ESC before a sequence): a text holding any control
+// character is refused as an over-long one is, and the field is kept.
+TEST_F(EscapeTest, TracksWithControlCharactersAreRefused) {
+  struct Case {
+    const char* what;
+    std::u16string text;
+    ULONG cb;  // bytes handed over; 0: the text and its terminator
+    ULONG result;
+  };
+  const Case cases[] = {
+      {"SO ends the track",
+       u"12\x0E"
+       u"34",
+       0, kMinus(-3)},
+      {"CR ends the data", u"12\r", 0, kMinus(-3)},
+      {"ESC starts a sequence",
+       u"\x1B"
+       u"P",
+       0, kMinus(-3)},
+      {"SOH", u"\x01", 0, kMinus(-3)},
+      {"DEL", u"A\x7F", 0, kMinus(-3)},
+      {"odd last byte stored as SO", u"1\x0E", 3, kMinus(-3)},
+      {"after the terminator: not part of the text", std::u16string(u"12\0\x0E", 4), 8, 1},
+      {"space to tilde and beyond", u" ~\x80\u00E9", 0, 1},
+  };
+  for (ULONG iEsc : {SETMAGTRACK1, SETMAGTRACK2, SETMAGTRACK3}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + " on escape " + std::to_string(iEsc));
+      std::u16string before = u"5678";
+      ASSERT_EQ(DrvEscape(card->pso(), iEsc, 10, before.data(), 0, nullptr), 1u);
+      std::u16string text = c.text;
+      ULONG cb = c.cb != 0 ? c.cb : static_cast<ULONG>((text.size() + 1) * 2);
+      EXPECT_EQ(DrvEscape(card->pso(), iEsc, cb, text.data(), 0, nullptr), c.result);
+      std::u16string field = Field(card->priv(), iEsc);
+      std::u16string stored = field.substr(0, field.find(u'\0'));
+      EXPECT_EQ(stored, c.result == 1 ? text.substr(0, text.find(u'\0')) : before);
+    }
+  }
+}
+
 }  // namespace

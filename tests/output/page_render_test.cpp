@@ -88,7 +88,10 @@ using PageTest = CardJobTest;
 
 // ---- A whole job ----
 
-TEST_F(PageTest, ADefaultTwoPageJobIsSentByteForByte) {
+// The job's bytes are compared with the card job stream once, where the
+// driver's whole-job test drives the same two pages through the entry-point
+// table; here, what each page leaves behind.
+TEST_F(PageTest, ADefaultTwoPageJobClosesEachPageAndWipesTheSurface) {
   card->EnableSurface();
   SURFOBJ* pso = card->pso();
   ASSERT_TRUE(DrvStartDoc(pso, nullptr, 1));
@@ -101,7 +104,6 @@ TEST_F(PageTest, ADefaultTwoPageJobIsSentByteForByte) {
   ASSERT_TRUE(DrvSendPage(pso));
   ASSERT_TRUE(DrvEndDoc(pso, 0));
 
-  EXPECT_BYTES_EQ(card_job::TwoPageJob(), card->Output());
   // Every sequence and every panel in a write of its own.
   EXPECT_EQ(card->Writes().size(), card_job::kTwoPageJobWrites);
   EXPECT_EQ(card->pdev()->cPages, 2u);

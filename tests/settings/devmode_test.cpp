@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -444,6 +445,65 @@ TEST_F(DevModeTest, OldLayoutWithoutPrivatePartKeepsTheCurrentPrivatePart) {
   EXPECT_EQ(BytesOf(&cur.dmPrivate, sizeof before), BytesOf(&before, sizeof before));
 }
 
+// Device modes of other layouts: the 212-byte public part, and newer ones
+// with a larger public part, a larger private part or both. The public
+// fields and the private part (as far as the layout carries it) are taken;
+// a shorter private part leaves the rest of the current one as it was.
+TEST_F(DevModeTest, OtherLayoutsAreMergedWithTheirPrivateFields) {
+  struct Layout {
+    const char* what;
+    WORD size;
+    WORD spec;
+    WORD driverExtra;
+  };
+  const Layout layouts[] = {
+      {"212-byte public part", 212, 0x400, 1216},
+      {"220-byte public part", 220, 0x401, 1216},
+      {"newer, larger public part", 236, 0x500, 1216},
+      {"newer, larger private part", 220, 0x401, 1300},
+      {"newer, both larger", 244, 0x500, 1400},
+      {"212-byte public part, short private part", 212, 0x400, 600},
+  };
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.what);
+    SetDefaultDevMode(&cur, u"Card Printer", ppd.get(), FALSE);
+    const PRIVATEDEVMODE before = cur.dmPrivate;
+
+    CARDDEVMODE app = Incoming();
+    app.dmPublic.dmFields = DM_COPIES;
+    app.dmPublic.dmCopies = 4;
+    PRIVATEDEVMODE& priv = app.dmPrivate;
+    priv.bPrintK = 0;                                      // offset 184
+    priv.rcPrint = {10, 20, 600, 1000};                    // 204
+    std::memcpy(priv.wszTrack2, u"1234", sizeof u"1234");  // 578
+    priv.wMagMode = MAGMODE_W;                             // 1170
+    priv.lAdjust3 = -2;                                    // 1180
+    priv.alColor[0] = -50;                                 // 1196
+
+    std::vector<std::uint64_t> storage((layout.size + layout.driverExtra) / 8 + 1, 0);
+    auto* bytes = reinterpret_cast<BYTE*>(storage.data());
+    std::memcpy(bytes, &app.dmPublic, std::min<std::size_t>(layout.size, 220));
+    auto* in = reinterpret_cast<DEVMODEW*>(bytes);
+    in->dmSize = layout.size;
+    in->dmSpecVersion = layout.spec;
+    in->dmDriverExtra = layout.driverExtra;
+    std::size_t cbPrivate = std::min<std::size_t>(layout.driverExtra, sizeof(PRIVATEDEVMODE));
+    std::memcpy(bytes + layout.size, &priv, cbPrivate);
+
+    EXPECT_TRUE(ValidateSetDevMode(&cur, in, ppd.get()));
+    EXPECT_EQ(cur.dmPublic.dmCopies, 4);
+    EXPECT_EQ(cur.dmPublic.dmSize, 220);
+    EXPECT_EQ(cur.dmPublic.dmDriverExtra, 1216);
+    PRIVATEDEVMODE expected = before;
+    std::memcpy(&expected, &priv, cbPrivate);
+    EXPECT_EQ(BytesOf(&cur.dmPrivate, sizeof expected), BytesOf(&expected, sizeof expected));
+    EXPECT_EQ(cur.dmPrivate.bPrintK, 0u);
+    EXPECT_EQ(Text(cur.dmPrivate.wszTrack2, CCH_TRACK2), u"1234");
+    EXPECT_EQ(cur.dmPrivate.lAdjust3, cbPrivate > 1180 ? -2 : 0);
+    EXPECT_EQ(cur.dmPrivate.alColor[0], cbPrivate > 1196 ? -50 : 0);
+  }
+}
+
 TEST_F(DevModeTest, UnrecognisedLayoutOrNoMemoryLeavesTheDeviceModeAlone) {
   const CARDDEVMODE before = cur;
   CARDDEVMODE in = Incoming();
@@ -519,75 +579,117 @@ TEST_F(DevModeTest, TrackTextsWithoutTerminatorAreCut) {
   EXPECT_EQ(Text(cur.dmPrivate.wszTrack3, CCH_TRACK3), std::u16string(CCH_TRACK3 - 1, u'3'));
 }
 
-TEST_F(DevModeTest, PrivateFieldsOutOfRangeGetTheirDefaultsOneByOne) {
+// The one rule for the private fields: a switch, area or mode without a
+// defined value gets its default; a number outside its range gets the
+// nearest value inside: the colour weights -96 to 96, the saturation -50 to
+// 50, lAdjust1 -94 to 5 and lAdjust2 to lAdjust4 -5 to 94 (so that every
+// adjustment field of the stream, 5 - lAdjust1 and the others + 5, stays
+// within 00 to 99).
+TEST_F(DevModeTest, PrivateFieldsOutOfRangeAreReplacedOneByOne) {
+  using Set = std::function<void(PRIVATEDEVMODE&)>;
   struct Case {
     const char* what;
-    std::function<void(PRIVATEDEVMODE&)> set;
-    bool kept;  // the value set survives the merge
+    Set set;
+    Set expect;  // what the merge makes of it; empty: the defaults
+  };
+  auto same = [](const Set& set) { return set; };
+  const Set ymc0 = [](PRIVATEDEVMODE& p) { p.bPrintYMC = 0; };
+  const Set adjust0 = [](PRIVATEDEVMODE& p) { p.bColorAdjust = 0; };
+  const Set areaEdges = [](PRIVATEDEVMODE& p) { p.rcPrint = {10, 20, 646, 1004}; };
+  const Set overlayFrame = [](PRIVATEDEVMODE& p) { p.aOverlayArea[3] = {0, 0, 0, 656, 1024}; };
+  const Set mode2 = [](PRIVATEDEVMODE& p) { p.wMagMode = 2; };
+  const Set yellowLowest = [](PRIVATEDEVMODE& p) { p.alColor[0] = -96; };
+  const Set magentaHighest = [](PRIVATEDEVMODE& p) { p.alColor[2] = 96; };
+  const Set cyanLowest = [](PRIVATEDEVMODE& p) { p.alColor[3] = -96; };
+  const Set cyanHighest = [](PRIVATEDEVMODE& p) { p.alColor[3] = 96; };
+  const Set saturationGrey = [](PRIVATEDEVMODE& p) { p.alColor[1] = -50; };
+  const Set saturationDouble = [](PRIVATEDEVMODE& p) { p.alColor[1] = 50; };
+  const Set adjustEnds = [](PRIVATEDEVMODE& p) {
+    p.lAdjust1 = -94;
+    p.lAdjust2 = 94;
+    p.lAdjust3 = -5;
+    p.lAdjust4 = 94;
+  };
+  const Set adjustOtherEnds = [](PRIVATEDEVMODE& p) {
+    p.lAdjust1 = 5;
+    p.lAdjust2 = -5;
+    p.lAdjust3 = 94;
+    p.lAdjust4 = -5;
   };
   const Case cases[] = {
-      {"YMC switch 2", [](PRIVATEDEVMODE& p) { p.bPrintYMC = 2; }, false},
-      {"YMC switch 0", [](PRIVATEDEVMODE& p) { p.bPrintYMC = 0; }, true},
-      {"black switch all ones", [](PRIVATEDEVMODE& p) { p.bPrintK = 0xFFFFFFFF; }, false},
-      {"overlay switch 5", [](PRIVATEDEVMODE& p) { p.bPrintOverlay = 5; }, false},
-      {"colour adjust 2", [](PRIVATEDEVMODE& p) { p.bColorAdjust = 2; }, false},
-      {"colour adjust 0", [](PRIVATEDEVMODE& p) { p.bColorAdjust = 0; }, true},
+      {"YMC switch 2", [](PRIVATEDEVMODE& p) { p.bPrintYMC = 2; }, {}},
+      {"YMC switch 0", ymc0, same(ymc0)},
+      {"black switch all ones", [](PRIVATEDEVMODE& p) { p.bPrintK = 0xFFFFFFFF; }, {}},
+      {"overlay switch 5", [](PRIVATEDEVMODE& p) { p.bPrintOverlay = 5; }, {}},
+      {"colour adjust 2", [](PRIVATEDEVMODE& p) { p.bColorAdjust = 2; }, {}},
+      {"colour adjust 0", adjust0, same(adjust0)},
       {"print area past the line",
        [](PRIVATEDEVMODE& p) {
          p.rcPrint = {1, 0, 656, 1024};
        },
-       false},
+       {}},
       {"print area past the card",
        [](PRIVATEDEVMODE& p) {
          p.rcPrint = {0, 1, 656, 1024};
        },
-       false},
+       {}},
       {"print area with huge size",
        [](PRIVATEDEVMODE& p) {
          p.rcPrint = {0, 0, 0xFFFF, 1};
        },
-       false},
-      {"print area at the edges",
-       [](PRIVATEDEVMODE& p) {
-         p.rcPrint = {10, 20, 646, 1004};
-       },
-       true},
+       {}},
+      {"print area at the edges", areaEdges, same(areaEdges)},
       {"overlay past the line",
        [](PRIVATEDEVMODE& p) {
          p.aOverlayArea[2] = {1, 600, 0, 57, 10};
        },
-       false},
+       {}},
       {"overlay past the card",
        [](PRIVATEDEVMODE& p) {
          p.aOverlayArea[0] = {0, 0, 1000, 10, 25};
        },
-       false},
+       {}},
       {"overlay of type 3",
        [](PRIVATEDEVMODE& p) {
          p.aOverlayArea[3] = {3, 0, 0, 10, 10};
        },
-       false},
-      {"overlay of the whole frame",
+       {}},
+      {"overlay of the whole frame", overlayFrame, same(overlayFrame)},
+      {"magnetic mode 3", [](PRIVATEDEVMODE& p) { p.wMagMode = 3; }, {}},
+      {"magnetic mode 2", mode2, same(mode2)},
+      {"yellow below range", [](PRIVATEDEVMODE& p) { p.alColor[0] = -97; }, yellowLowest},
+      {"yellow asked -100", [](PRIVATEDEVMODE& p) { p.alColor[0] = -100; }, yellowLowest},
+      {"yellow at its lowest", yellowLowest, same(yellowLowest)},
+      {"magenta above range", [](PRIVATEDEVMODE& p) { p.alColor[2] = 97; }, magentaHighest},
+      {"cyan at its highest", cyanHighest, same(cyanHighest)},
+      {"cyan far below", [](PRIVATEDEVMODE& p) { p.alColor[3] = INT32_MIN; }, cyanLowest},
+      {"cyan far above", [](PRIVATEDEVMODE& p) { p.alColor[3] = INT32_MAX; }, cyanHighest},
+      {"saturation above range", [](PRIVATEDEVMODE& p) { p.alColor[1] = 51; }, saturationDouble},
+      {"saturation far below", [](PRIVATEDEVMODE& p) { p.alColor[1] = -1000; }, saturationGrey},
+      {"saturation at grey", saturationGrey, same(saturationGrey)},
+      {"adjustments at their ends", adjustEnds, same(adjustEnds)},
+      {"adjustments at their other ends", adjustOtherEnds, same(adjustOtherEnds)},
+      {"adjustments one past their ends",
        [](PRIVATEDEVMODE& p) {
-         p.aOverlayArea[3] = {0, 0, 0, 656, 1024};
+         p.lAdjust1 = -95;
+         p.lAdjust2 = 95;
+         p.lAdjust3 = -6;
+         p.lAdjust4 = 95;
        },
-       true},
-      {"magnetic mode 3", [](PRIVATEDEVMODE& p) { p.wMagMode = 3; }, false},
-      {"magnetic mode 2", [](PRIVATEDEVMODE& p) { p.wMagMode = 2; }, true},
-      {"yellow below range", [](PRIVATEDEVMODE& p) { p.alColor[0] = COLOR_WEIGHT_MIN - 1; }, false},
-      {"yellow at its lowest", [](PRIVATEDEVMODE& p) { p.alColor[0] = COLOR_WEIGHT_MIN; }, true},
-      {"magenta above range", [](PRIVATEDEVMODE& p) { p.alColor[2] = COLOR_WEIGHT_MAX + 1; },
-       false},
-      {"cyan at its highest", [](PRIVATEDEVMODE& p) { p.alColor[3] = COLOR_WEIGHT_MAX; }, true},
-      {"cyan far below", [](PRIVATEDEVMODE& p) { p.alColor[3] = INT32_MIN; }, false},
-      {"saturation above range", [](PRIVATEDEVMODE& p) { p.alColor[1] = COLOR_SATURATION_MAX + 1; },
-       false},
-      {"saturation at grey", [](PRIVATEDEVMODE& p) { p.alColor[1] = COLOR_SATURATION_MIN; }, true},
+       adjustEnds},
+      {"adjustments 1000 and -500",
+       [](PRIVATEDEVMODE& p) {
+         p.lAdjust1 = 1000;
+         p.lAdjust2 = -500;
+         p.lAdjust3 = INT32_MAX;
+         p.lAdjust4 = INT32_MIN;
+       },
+       adjustOtherEnds},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CARDDEVMODE in = Incoming();
-    in.dmPrivate.lAdjust2 = 3;  // a field in range, kept either way
+    in.dmPrivate.wDocMode = 7;  // a field with no range, kept either way
     c.set(in.dmPrivate);
     SetDefaultDevMode(&cur, u"Card Printer", ppd.get(), FALSE);
     EXPECT_TRUE(ValidateSetDevMode(&cur, &in.dmPublic, ppd.get()));
@@ -595,9 +697,61 @@ TEST_F(DevModeTest, PrivateFieldsOutOfRangeGetTheirDefaultsOneByOne) {
     PRIVATEDEVMODE expected = DefPrivateDevMode;
     expected.wChecksum = cur.dmPrivate.wChecksum;
     expected.wOptions = cur.dmPrivate.wOptions;
-    expected.lAdjust2 = 3;
-    if (c.kept) c.set(expected);
+    expected.wDocMode = 7;
+    if (c.expect) c.expect(expected);
     EXPECT_EQ(BytesOf(&cur.dmPrivate, sizeof expected), BytesOf(&expected, sizeof expected));
+  }
+}
+
+// A stored track text with a control character (the stream's framing bytes
+// among them) would break the job: the merge takes it as empty and keeps
+// the other tracks.
+TEST_F(DevModeTest, TrackTextsWithControlCharactersAreTakenAsEmpty) {
+  struct Case {
+    const char* what;
+    std::u16string text;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"SO",
+       u"12\x0E"
+       u"34",
+       false},
+      {"CR", u"1234\r", false},
+      {"ESC",
+       u"\x1B"
+       u"P",
+       false},
+      {"SOH", u"\x01", false},
+      {"EOT", u"\x04", false},
+      {"US", u"A\x1F", false},
+      {"DEL", u"A\x7F", false},
+      {"printable", u" 09;=?AZ_^", true},
+      {"beyond ASCII", u"\u00E9\u20AC", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int track = 0; track < 3; ++track) {
+      CARDDEVMODE in = Incoming();
+      PRIVATEDEVMODE& priv = in.dmPrivate;
+      WCHAR* fields[] = {priv.wszTrack1, priv.wszTrack2, priv.wszTrack3};
+      for (WCHAR* field : fields) std::memcpy(field, u"5", sizeof u"5");
+      std::memcpy(fields[track], c.text.c_str(), (c.text.size() + 1) * sizeof(char16_t));
+      EXPECT_TRUE(ValidateSetDevMode(&cur, &in.dmPublic, ppd.get()));
+      const PRIVATEDEVMODE& merged = cur.dmPrivate;
+      std::u16string texts[] = {Text(merged.wszTrack1, CCH_TRACK1),
+                                Text(merged.wszTrack2, CCH_TRACK2),
+                                Text(merged.wszTrack3, CCH_TRACK3)};
+      for (int t = 0; t < 3; ++t) {
+        EXPECT_EQ(texts[t], t != track ? u"5" : c.kept ? c.text : u"") << "track " << t + 1;
+      }
+      const WCHAR* merged_fields[] = {merged.wszTrack1, merged.wszTrack2, merged.wszTrack3};
+      const int capacities[] = {CCH_TRACK1, CCH_TRACK2, CCH_TRACK3};
+      if (!c.kept) {
+        EXPECT_EQ(std::u16string(merged_fields[track], capacities[track]),
+                  std::u16string(capacities[track], u'\0'));
+      }
+    }
   }
 }
 

@@ -1,0 +1,248 @@
+// The fast colour path against the per-pixel one. The fast path corrects runs
+// of pixels with a vector kernel (each one this processor runs, the portable
+// 4-lane one always), then marks and separates the surface in tiles; the
+// per-pixel path corrects each pixel step by step (CorrectPixel), marks it
+// and takes its panel bytes dot by dot. Both must give the same panels for
+// every colour.
+//
+// Every one of the 2^24 colours goes through every kernel at the default
+// settings; at a non-default saturation and at both weight limits every 13th
+// colour does (13 is prime to 256, so each channel takes every value against
+// ever-changing partners). The per-pixel results are worked out once per
+// batch of one surface and compared with each kernel's panels a whole batch
+// at a time, so that the debug and sanitizer builds finish in seconds.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/pdev.h"
+#include "output/color_correction.h"
+#include "output/color_lanes.h"
+#include "output/panel_separation.h"
+
+namespace {
+
+using ByteVector = std::vector<std::uint8_t>;
+
+constexpr ULONG kDots = 656;
+constexpr ULONG kLines = 1024;
+constexpr ULONG kSurfaceWords = kDots * kLines;
+
+struct Kernel {
+  const char* name;
+  PFN_CORRECTRUN pfn;
+};
+
+// The kernels this processor can run; the portable one runs everywhere.
+std::vector<Kernel> Kernels() {
+  std::vector<Kernel> kernels{{"portable, 4 lanes", CorrectLanes4}};
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) kernels.push_back({"AVX2, 8 lanes", CorrectLanes8});
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
+    kernels.push_back({"AVX-512, 16 lanes", CorrectLanes16});
+  }
+#endif
+  return kernels;
+}
+
+// The marking, pixel by pixel: pure black becomes white with mark 0, every
+// other pixel gets mark 0xFF.
+std::uint32_t Marked(std::uint32_t pixel) {
+  return (pixel & 0x00FFFFFF) == 0 ? 0x00FFFFFF : pixel | 0xFF000000;
+}
+
+// The panels of a print area: yellow, magenta, cyan and, with the marking,
+// black.
+struct Panels {
+  ByteVector y, m, c, k;
+};
+
+std::vector<std::uint32_t> Corrected(const std::vector<std::uint32_t>& dots,
+                                     const COLORCORRECTION& cc) {
+  std::vector<std::uint32_t> corrected;
+  corrected.reserve(dots.size());
+  for (std::uint32_t dot : dots) corrected.push_back(CorrectPixel(dot, cc));
+  return corrected;
+}
+
+Panels PerPixelPanels(const std::vector<std::uint32_t>& corrected, bool mark) {
+  std::size_t size = corrected.size();
+  Panels p{ByteVector(size), ByteVector(size), ByteVector(size), ByteVector(mark ? size : 0)};
+  for (std::size_t i = 0; i < size; ++i) {
+    std::uint32_t pixel = mark ? Marked(corrected[i]) : corrected[i];
+    p.y[i] = static_cast<std::uint8_t>(255 - ((pixel >> 16) & 0xFF));
+    p.m[i] = static_cast<std::uint8_t>(255 - ((pixel >> 8) & 0xFF));
+    p.c[i] = static_cast<std::uint8_t>(255 - (pixel & 0xFF));
+    if (mark) p.k[i] = static_cast<std::uint8_t>(255 - (pixel >> 24));
+  }
+  return p;
+}
+
+// The fast path over the surface bits: yellow corrects (with the kernel) and
+// marks in place, the others read what it left.
+Panels FastPanels(std::vector<std::uint32_t>& bits, bool landscape, const PRINTAREA& rc,
+                  COLORCORRECTION cc, PFN_CORRECTRUN kernel, bool mark) {
+  cc.pfnCorrect = kernel;
+  std::size_t size = std::size_t{rc.cx} * rc.cy;
+  Panels p{ByteVector(size), ByteVector(size), ByteVector(size), {}};
+  DWORD* pBits = reinterpret_cast<DWORD*>(bits.data());
+  SeparateYellow(p.y.data(), pBits, landscape, rc, &cc, mark);
+  SeparatePanel(p.m.data(), pBits, landscape, rc, PanelTake::Magenta);
+  SeparatePanel(p.c.data(), pBits, landscape, rc, PanelTake::Cyan);
+  if (mark) {
+    p.k.resize(size);
+    SeparatePanel(p.k.data(), pBits, landscape, rc, PanelTake::Marked);
+  }
+  return p;
+}
+
+// The first dot where two panels differ, and the colour it came from.
+void ExpectSamePanel(const char* panel, const ByteVector& fast, const ByteVector& expected,
+                     const std::vector<std::uint32_t>& dots) {
+  if (fast == expected) return;
+  std::size_t at = 0;
+  while (at < fast.size() && at < expected.size() && fast[at] == expected[at]) ++at;
+  if (at == fast.size() || at == expected.size()) {
+    ADD_FAILURE() << panel << " panel has " << fast.size() << " bytes, not " << expected.size();
+    return;
+  }
+  ADD_FAILURE() << panel << " panel differs first at dot " << at << ", colour 0x" << std::hex
+                << (at < dots.size() ? dots[at] : 0u) << ": 0x" << int{fast[at]} << " against 0x"
+                << int{expected[at]} << " pixel by pixel";
+}
+
+void ExpectSamePanels(const Panels& fast, const Panels& expected,
+                      const std::vector<std::uint32_t>& dots) {
+  ExpectSamePanel("yellow", fast.y, expected.y, dots);
+  ExpectSamePanel("magenta", fast.m, expected.m, dots);
+  ExpectSamePanel("cyan", fast.c, expected.c, dots);
+  ExpectSamePanel("black", fast.k, expected.k, dots);
+}
+
+struct Setting {
+  const char* name;
+  LONG alColor[4];  // yellow, saturation, magenta, cyan
+  std::uint32_t stride;
+};
+
+const Setting kSettings[] = {
+    {"Defaults", {0, 0, 0, 0}, 1},
+    {"LessSaturation", {0, -17, 0, 0}, 13},
+    {"LowestWeights", {-96, 0, -96, -96}, 13},
+    {"HighestWeights", {96, 0, 96, 96}, 13},
+};
+
+class ColorPathTest : public ::testing::TestWithParam<Setting> {};
+
+// The colours, a surface of them at a time in portrait (the last one filled
+// up with white). Each kernel corrects them as the yellow panel's walk does
+// it, unmarked: the corrected surface must equal the per-pixel correction
+// word for word (mark byte included) and the yellow panel its bytes. What
+// the marking and the other panels then make of the surface no longer
+// depends on the kernel, so they are checked once per batch, with and
+// without the marking.
+TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
+  const Setting& s = GetParam();
+  const COLORCORRECTION cc = MakeColorCorrection(s.alColor);
+  const std::vector<Kernel> kernels = Kernels();
+  std::uint64_t color = 0;
+  while (color <= 0xFFFFFF) {
+    std::vector<std::uint32_t> dots;
+    dots.reserve(kSurfaceWords);
+    for (; color <= 0xFFFFFF && dots.size() < kSurfaceWords; color += s.stride) {
+      // A mark byte left from earlier is not colour.
+      dots.push_back(static_cast<std::uint32_t>(color) | 0xA5000000);
+    }
+    dots.resize((dots.size() + kDots - 1) / kDots * kDots, 0x00FFFFFF);
+    const PRINTAREA rc{0, 0, static_cast<WORD>(kDots), static_cast<WORD>(dots.size() / kDots)};
+    const std::vector<std::uint32_t> corrected = Corrected(dots, cc);
+    const Panels unmarked = PerPixelPanels(corrected, false);
+
+    std::vector<std::uint32_t> bits;
+    for (const Kernel& kernel : kernels) {
+      SCOPED_TRACE(kernel.name);
+      bits = dots;
+      COLORCORRECTION kernel_cc = cc;
+      kernel_cc.pfnCorrect = kernel.pfn;
+      ByteVector yellow(dots.size());
+      SeparateYellow(yellow.data(), reinterpret_cast<DWORD*>(bits.data()), false, rc, &kernel_cc,
+                     false);
+      if (bits != corrected) {
+        std::size_t at = 0;
+        while (bits[at] == corrected[at]) ++at;
+        ADD_FAILURE() << "colour 0x" << std::hex << dots[at] << " corrects to 0x" << bits[at]
+                      << ", pixel by pixel to 0x" << corrected[at];
+      }
+      ExpectSamePanel("yellow", yellow, unmarked.y, dots);
+    }
+
+    DWORD* pBits = reinterpret_cast<DWORD*>(bits.data());
+    Panels fast{{}, ByteVector(dots.size()), ByteVector(dots.size()), {}};
+    SeparatePanel(fast.m.data(), pBits, false, rc, PanelTake::Magenta);
+    SeparatePanel(fast.c.data(), pBits, false, rc, PanelTake::Cyan);
+    ExpectSamePanel("magenta", fast.m, unmarked.m, dots);
+    ExpectSamePanel("cyan", fast.c, unmarked.c, dots);
+
+    const Panels marked = PerPixelPanels(corrected, true);
+    Panels fast_marked{ByteVector(dots.size()), ByteVector(dots.size()), ByteVector(dots.size()),
+                       ByteVector(dots.size())};
+    SeparateYellow(fast_marked.y.data(), pBits, false, rc, nullptr, true);
+    SeparatePanel(fast_marked.m.data(), pBits, false, rc, PanelTake::Magenta);
+    SeparatePanel(fast_marked.c.data(), pBits, false, rc, PanelTake::Cyan);
+    SeparatePanel(fast_marked.k.data(), pBits, false, rc, PanelTake::Marked);
+    SCOPED_TRACE("marked");
+    ExpectSamePanels(fast_marked, marked, dots);
+    if (HasFailure()) return;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ColorPathTest, ::testing::ValuesIn(kSettings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Print areas that leave parts of tiles at their edges, in both
+// orientations: the tiles and the dot-by-dot remainder walk the same dots as
+// the printer's frame says (portrait: word (y + i) x 656 + x + j; landscape:
+// word (x + j) x 1024 + y + i).
+TEST(ColorPathTest, PartialTilesAreSeparatedAsTheWalkSays) {
+  struct Area {
+    bool landscape;
+    PRINTAREA rc;
+  };
+  const Area areas[] = {
+      {false, {5, 7, 37, 45}}, {true, {5, 7, 37, 45}},      {false, {3, 9, 100, 70}},
+      {true, {6, 1, 97, 83}},  {true, {640, 1008, 16, 16}}, {false, {655, 1023, 1, 1}},
+  };
+  constexpr LONG kSaturated[4] = {10, 23, -30, 40};
+  const COLORCORRECTION cc = MakeColorCorrection(kSaturated);
+  std::vector<std::uint32_t> noise(kSurfaceWords);
+  std::uint32_t seed = 7;
+  for (std::uint32_t& word : noise) {
+    seed = seed * 1103515245u + 12345u;
+    std::uint32_t pick = seed >> 24;
+    word = pick < 8 ? 0 : pick < 16 ? 0x00FFFFFF : (seed >> 4) & 0x00FFFFFF;
+  }
+  for (const Kernel& kernel : Kernels()) {
+    for (const Area& area : areas) {
+      const PRINTAREA& rc = area.rc;
+      SCOPED_TRACE(std::string(kernel.name) + (area.landscape ? " landscape " : " portrait ") +
+                   std::to_string(rc.x) + "," + std::to_string(rc.y) + "," + std::to_string(rc.cx) +
+                   "," + std::to_string(rc.cy));
+      std::vector<std::uint32_t> walked;
+      for (std::size_t i = 0; i < rc.cy; ++i) {
+        for (std::size_t j = 0; j < rc.cx; ++j) {
+          walked.push_back(noise[area.landscape ? (rc.x + j) * kLines + rc.y + i
+                                                : (rc.y + i) * kDots + rc.x + j]);
+        }
+      }
+      std::vector<std::uint32_t> bits = noise;
+      ExpectSamePanels(FastPanels(bits, area.landscape, rc, cc, kernel.pfn, true),
+                       PerPixelPanels(Corrected(walked, cc), true), walked);
+    }
+  }
+}
+
+}  // namespace
