@@ -212,6 +212,26 @@ TEST_P(FilterRefuses, WithOneErrorLineAndStatusOne) {
 INSTANTIATE_TEST_SUITE_P(Cases, FilterRefuses, ::testing::ValuesIn(kRefusedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The printer description's defaults hold where the job gives no option, and
+// the job's options win over them.
+TEST(Filter, TakesThePpdDefaultsUnderTheJobsOptions) {
+  RgbImage frame = Design(656, 1024);
+  std::string ppd = CARDPRINT_TEST_DATA "/cups_filter_defaults.ppd";
+  EXPECT_BYTES_EQ(RunFilter({.ppd = ppd, .input = CardRaster(frame)}).out,
+                  PrintedJob(TurnFrameToLandscape(frame),
+                             {"--panels", "ymc,o", "--encoder", "--color", "10,0,0,0"}));
+  EXPECT_BYTES_EQ(
+      RunFilter(
+          {.options = "BlackPanel=True YellowAdjust=0", .ppd = ppd, .input = CardRaster(frame)})
+          .out,
+      PrintedJob(TurnFrameToLandscape(frame), {"--encoder"}));
+  FilterResult missing = RunFilter({.ppd = "/no/such.ppd", .input = CardRaster(frame)});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(
+      Lines(missing.err, "ERROR:"),
+      std::vector<std::string>{"ERROR: The printer description /no/such.ppd cannot be read."});
+}
+
 TEST(Filter, RefusesWhatIsNoRasterAndTheWrongArguments) {
   FilterResult garbage = RunFilter({.input = {'%', 'P', 'D', 'F'}});
   EXPECT_EQ(garbage.status, 1);
