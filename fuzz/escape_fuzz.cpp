@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       auto out_size = input.Take<std::uint16_t>();
       std::vector<std::uint8_t> in(in_size);
       std::span<const std::uint8_t> given = input.TakeBytes(in_size);
-      std::memcpy(in.data(), given.data(), given.size());
+      if (!given.empty()) std::memcpy(in.data(), given.data(), given.size());
       std::vector<std::uint8_t> out(out_size);
       session.driver().Escape(session.surface(), escape, in_size, (flags & 1) ? in.data() : nullptr,
                               out_size, (flags & 2) ? out.data() : nullptr);

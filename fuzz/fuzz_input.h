@@ -22,7 +22,7 @@ class FuzzInput {
   T Take() {
     T value{};
     std::span<const std::uint8_t> bytes = TakeBytes(sizeof value);
-    std::memcpy(&value, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(&value, bytes.data(), bytes.size());
     return value;
   }
 

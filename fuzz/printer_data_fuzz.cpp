@@ -49,7 +49,7 @@ Form TakeForm(FuzzInput& input) {
   Form form;
   std::span<const std::uint8_t> name = input.TakeBytes(input.Take<std::uint8_t>() * sizeof(char16_t));
   form.name.resize(name.size() / sizeof(char16_t));
-  std::memcpy(form.name.data(), name.data(), form.name.size() * sizeof(char16_t));
+  if (!form.name.empty()) std::memcpy(form.name.data(), name.data(), form.name.size() * sizeof(char16_t));
   form.flags = input.Take<DWORD>();
   form.size = input.Take<SIZEL>();
   form.imageable_area = input.Take<RECTL>();
@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       constexpr std::size_t kFrom = offsetof(DEVMODEW, dmFields);
       std::span<const std::uint8_t> bytes =
           input.TakeBytes(std::min<std::size_t>(input.Take<std::uint16_t>(), sizeof(DEVMODEW) - kFrom));
-      std::memcpy(reinterpret_cast<std::uint8_t*>(&dm.dmPublic) + kFrom, bytes.data(), bytes.size());
+      if (!bytes.empty())
+        std::memcpy(reinterpret_cast<std::uint8_t*>(&dm.dmPublic) + kFrom, bytes.data(), bytes.size());
       with_devmode = true;
     }
   }
