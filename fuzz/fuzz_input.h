@@ -18,8 +18,7 @@ class FuzzInput {
 
   // The next sizeof(T) bytes as a T in the machine's byte order.
   template <typename T>
-    requires std::is_trivially_copyable_v<T>
-  T Take() {
+  requires std::is_trivially_copyable_v<T> T Take() {
     T value{};
     std::span<const std::uint8_t> bytes = TakeBytes(sizeof value);
     if (!bytes.empty()) std::memcpy(&value, bytes.data(), bytes.size());

@@ -25,9 +25,9 @@
 
 namespace {
 
-constexpr const char16_t* kValueNames[] = {u"PrinterData",    u"PrinterDataSize", u"CurDevHTInfo",
-                                           u"FreeMem",        u"PrinterHT",       u"TTFontSubTable",
-                                           u"TTFontSubTableSize"};
+constexpr const char16_t* kValueNames[] = {
+    u"PrinterData", u"PrinterDataSize", u"CurDevHTInfo",      u"FreeMem",
+    u"PrinterHT",   u"TTFontSubTable",  u"TTFontSubTableSize"};
 constexpr std::size_t kValueKinds = std::size(kValueNames);
 constexpr std::size_t kFormKind = kValueKinds;
 constexpr std::size_t kNoFormsKind = kValueKinds + 1;
@@ -47,9 +47,11 @@ CARDDEVMODE DriverDevMode() {
 
 Form TakeForm(FuzzInput& input) {
   Form form;
-  std::span<const std::uint8_t> name = input.TakeBytes(input.Take<std::uint8_t>() * sizeof(char16_t));
+  std::span<const std::uint8_t> name =
+      input.TakeBytes(input.Take<std::uint8_t>() * sizeof(char16_t));
   form.name.resize(name.size() / sizeof(char16_t));
-  if (!form.name.empty()) std::memcpy(form.name.data(), name.data(), form.name.size() * sizeof(char16_t));
+  if (!form.name.empty())
+    std::memcpy(form.name.data(), name.data(), form.name.size() * sizeof(char16_t));
   form.flags = input.Take<DWORD>();
   form.size = input.Take<SIZEL>();
   form.imageable_area = input.Take<RECTL>();
@@ -82,10 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       replace_forms = true;
     } else if (kind == kDevModeKind) {
       constexpr std::size_t kFrom = offsetof(DEVMODEW, dmFields);
-      std::span<const std::uint8_t> bytes =
-          input.TakeBytes(std::min<std::size_t>(input.Take<std::uint16_t>(), sizeof(DEVMODEW) - kFrom));
+      std::span<const std::uint8_t> bytes = input.TakeBytes(
+          std::min<std::size_t>(input.Take<std::uint16_t>(), sizeof(DEVMODEW) - kFrom));
       if (!bytes.empty())
-        std::memcpy(reinterpret_cast<std::uint8_t*>(&dm.dmPublic) + kFrom, bytes.data(), bytes.size());
+        std::memcpy(reinterpret_cast<std::uint8_t*>(&dm.dmPublic) + kFrom, bytes.data(),
+                    bytes.size());
       with_devmode = true;
     }
   }
