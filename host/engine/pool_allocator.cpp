@@ -17,7 +17,7 @@ PVOID PoolAllocator::Alloc(ULONG flags, ULONG size, ULONG tag) {
     fail_at_.reset();
     return nullptr;
   }
-  if (failing_tags_.contains(tag)) return nullptr;
+  if (failing_tags_.contains(tag) || size > kLargestPoolBlock) return nullptr;
   // A zero-byte request still gets a distinct block, as the engine's pool does.
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) return nullptr;

@@ -20,6 +20,11 @@ struct PoolUsage {
   bool operator==(const PoolUsage&) const = default;
 };
 
+// The largest block the pool hands out; a larger request fails, as the
+// platform's pool refuses a request it cannot hold instead of reserving
+// gigabytes (a registry size value can ask for up to 4 GB).
+inline constexpr ULONG kLargestPoolBlock = 256u << 20;
+
 class PoolAllocator {
  public:
   PoolAllocator() = default;

@@ -1,10 +1,13 @@
-// Every PPD file of the openprinting-ppds package read through the file
-// reader: none may crash, trip a sanitizer or leave pool memory behind, and
-// each must give a description. The files are unpacked, gzip'd, into the
-// build folder by the ppd_corpus_unpack setup test. The test prints what it read: files,
-// bytes, time, statements, and the statements not taken, grouped by code
-// and keyword, and the malformed ones by reason. The summary is also written
-// next to the unpacked files (ppd_corpus_summary.txt).
+// Every PPD file of the openprinting-ppds package, in one pass: read through
+// the file reader, every record walked, packed into the image the driver
+// keeps, and the image dumped as `cardprint ppd dump --json` shows it. None
+// may crash, trip a sanitizer or leave pool memory behind; each must give a
+// description, an image and one JSON object (the JSON itself is checked
+// whole against fixtures elsewhere). The files are unpacked, gzip'd, into
+// the build folder by the ppd_corpus_unpack setup test. The test prints what
+// it read: files, bytes, time, statements, and the statements not taken,
+// grouped by code and keyword, and the malformed ones by reason. The summary
+// is also written next to the unpacked files (ppd_corpus_summary.txt).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,13 +18,16 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "host/cardprint/ppd_dump.h"
 #include "host/ppd_file/ppd_file.h"
+#include "ppd/packed_image.h"
 #include "ppd/parser/parser.h"
 #include "ppd/parser/ppd_file_reader.h"
 #include "ppd/parser/ppd_statements.h"
@@ -160,6 +166,11 @@ std::size_t WalkPpd(const PPDOBJ& ppd) {
   return bytes;
 }
 
+struct ImageDeleter {
+  void operator()(PPDOBJ* image) const { PpdDelete(image); }
+};
+using PpdImage = std::unique_ptr<PPDOBJ, ImageDeleter>;
+
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 using CorpusTest = HostEngineTest;
@@ -176,7 +187,8 @@ TEST_F(CorpusTest, EveryOpenprintingPpdIsRead) {
 
   std::size_t bytes = 0, groups = 0, options = 0, fonts = 0, constraints = 0, stringBytes = 0;
   std::size_t filesWithRefusals = 0;
-  Clock::duration loadTime{}, readTime{};
+  std::size_t jsonBytes = 0;
+  Clock::duration loadTime{}, readTime{}, packTime{}, dumpTime{};
   SplitCount split;
   std::map<unsigned, std::size_t> byCode;
   std::map<std::pair<unsigned, std::string>, std::size_t> byCodeAndKeyword;
@@ -186,7 +198,7 @@ TEST_F(CorpusTest, EveryOpenprintingPpdIsRead) {
     const Clock::time_point loadStart = Clock::now();
     const std::vector<char> text = LoadPpdBytes(path);
     const Clock::time_point readStart = Clock::now();
-    const PpdFile file = ReadPpdText(text, path.filename().u16string());
+    PpdFile file = ReadPpdText(text, path.filename().u16string());
     readTime += Clock::now() - readStart;
     loadTime += readStart - loadStart;
     bytes += text.size();
@@ -206,12 +218,28 @@ TEST_F(CorpusTest, EveryOpenprintingPpdIsRead) {
     const PPDSTATEMENTSINK sink{&split, SplitCount::Statement, SplitCount::Malformed};
     PPDFILE_SplitStatements(text, &sink);
 
-    if (file.refusals.empty()) continue;
-    ++filesWithRefusals;
-    const LineKeywords keywords({text.data(), text.size()});
-    for (const PpdRefusal& refusal : file.refusals) {
-      ++byCode[refusal.code];
-      ++byCodeAndKeyword[{refusal.code, keywords.At(refusal.line)}];
+    if (!file.refusals.empty()) {
+      ++filesWithRefusals;
+      const LineKeywords keywords({text.data(), text.size()});
+      for (const PpdRefusal& refusal : file.refusals) {
+        ++byCode[refusal.code];
+        ++byCodeAndKeyword[{refusal.code, keywords.At(refusal.line)}];
+      }
+    }
+
+    const Clock::time_point packStart = Clock::now();
+    const PpdImage image(PpdCreateFromParsed(file.description.release()));
+    const Clock::time_point dumpStart = Clock::now();
+    packTime += dumpStart - packStart;
+    if (image == nullptr) {
+      ADD_FAILURE() << path << " could not be packed";
+      continue;
+    }
+    const std::string json = PpdImageJson(image.get(), &file.refusals);
+    dumpTime += Clock::now() - dumpStart;
+    jsonBytes += json.size();
+    if (!json.starts_with("{\n") || !json.ends_with("\n}")) {
+      ADD_FAILURE() << path << ": the dump is not one JSON object";
     }
   }
   const Clock::duration total = Clock::now() - start;
@@ -223,6 +251,9 @@ TEST_F(CorpusTest, EveryOpenprintingPpdIsRead) {
   summary << line;
   std::snprintf(line, sizeof line, "%.2f s in all: %.2f s loading and inflating, %.2f s reading (%.1f MB/s)\n", Seconds(total),
                 Seconds(loadTime), Seconds(readTime), bytes / 1e6 / Seconds(readTime));
+  summary << line;
+  std::snprintf(line, sizeof line, "%.2f s packing, %.2f s dumping %.1f MB of JSON\n", Seconds(packTime),
+                Seconds(dumpTime), jsonBytes / 1e6);
   summary << line;
   summary << groups << " UI groups, " << options << " options, " << fonts << " device fonts, " << constraints
           << " constraints; " << stringBytes << " bytes of strings\n";
