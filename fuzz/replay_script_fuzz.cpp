@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 #include "host/cardprint/replay_script.h"
 
 namespace {

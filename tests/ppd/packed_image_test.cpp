@@ -636,7 +636,7 @@ TEST_F(PackedImageTest, OptionsBeyondTheSelectionByteResolveToNothing) {
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.option);
-    const std::string named = "O" + std::to_string(c.option);
+    const std::string named = std::to_string(c.option).insert(0, 1, 'O');
     std::string text = "*OpenUI *Wide: PickOne\n*DefaultWide: " + named + "\n";
     for (int i = 0; i < 300; ++i) text += "*Wide O" + std::to_string(i) + ": \"\"\n";
     text += "*CloseUI: *Wide\n*OpenUI *Other: PickOne\n*Other A: \"\"\n*CloseUI: *Other\n";

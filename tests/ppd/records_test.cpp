@@ -33,7 +33,7 @@ TEST(ListPositions, BeyondSixteenBitsGiveNoIndex) {
   std::vector<UIOPTION> options(kCount);
   std::vector<std::string> names(kCount);
   for (ULONG i = 0; i < kCount; ++i) {
-    names[i] = "o" + std::to_string(i);
+    names[i] = std::to_string(i).insert(0, 1, 'o');
     options[i].header = {i + 1 < kCount ? &options[i + 1].header : nullptr, names[i].data(),
                          HashKeyword(names[i].c_str())};
   }
