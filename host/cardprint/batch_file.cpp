@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "host/cardprint/command_line.h"
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/number_text.h"
 #include "host/cardprint/file_bytes.h"
 
 namespace {

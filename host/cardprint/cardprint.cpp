@@ -4,7 +4,7 @@
 #include <exception>
 #include <new>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 namespace {
 

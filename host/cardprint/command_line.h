@@ -26,11 +26,3 @@ struct ParsedArguments {
 // a UsageError naming the command.
 ParsedArguments ParseArguments(std::string_view command, std::span<const std::string> args,
                                std::span<const Option> options);
-
-// An integer option value within [min, max]; anything else is a Failure
-// naming what the value is for.
-long ParseInteger(std::string_view text, std::string_view what, long min, long max);
-
-// Exactly count integers separated by commas, each within [min, max].
-std::vector<long> ParseIntegerList(std::string_view text, std::string_view what, std::size_t count,
-                                   long min, long max);

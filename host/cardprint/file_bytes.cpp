@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "host/cardprint/image_file.h"
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 #include "host/cardprint/file_bytes.h"
 #include "host/cardprint/jpeg_file.h"
 #include "host/cardprint/png_file.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/cardprint/image.h"
+#include "host/card_job/image.h"
 
 // Reads the file and decodes it as 8-bit RGB. A JPEG much larger than
 // min_width by min_height is scaled down while decoding. A missing,

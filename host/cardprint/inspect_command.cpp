@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "host/card_job/errors.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/errors.h"
 #include "host/cardprint/job_listing.h"
 #include "host/cardprint/job_pictures.h"
 #include "host/cardprint/job_reader.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "host/cardprint/image.h"
+#include "host/card_job/image.h"
 #include "host/cardprint/job_reader.h"
 
 struct PanelPicture {
@@ -46,8 +46,3 @@ class JobPictures : public JobListener {
   PagePictures page_;
   Overlay overlay_;
 };
-
-// The card picture, which is in the printer's frame, turned the way a
-// landscape design was drawn (the driver turns landscape pages a quarter
-// turn clockwise on their way to the printer; this turns them back).
-RgbImage TurnFrameToLandscape(const RgbImage& frame);

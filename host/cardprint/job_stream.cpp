@@ -1,6 +1,6 @@
 #include "host/cardprint/job_stream.h"
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 JobStream::JobStream(EngineSession& session, OutputFile& output, JobListener* listener)
     : session_(session), output_(output), reader_(listener) {

@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "host/cardprint/engine_session.h"
+#include "host/card_job/engine_session.h"
 #include "host/cardprint/job_reader.h"
 #include "host/cardprint/output_file.h"
 

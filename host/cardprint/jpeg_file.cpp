@@ -8,8 +8,8 @@
 #include <csetjmp>
 #include <string>
 
-#include "host/cardprint/errors.h"
-#include "host/cardprint/image.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/image.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "host/cardprint/image.h"
+#include "host/card_job/image.h"
 
 // Decodes a JPEG as 8-bit RGB. When the picture is much larger than needed,
 // the decoder's own scaling (1/2, 1/4 or 1/8) brings it down while keeping

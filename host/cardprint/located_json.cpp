@@ -3,7 +3,7 @@
 #include <iterator>
 #include <vector>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 namespace {
 

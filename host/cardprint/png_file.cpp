@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/cardprint/image.h"
+#include "host/card_job/image.h"
 
 std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 std::vector<std::uint8_t> EncodePng(const GrayImage& image);

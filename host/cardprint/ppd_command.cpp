@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/card_job/errors.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/errors.h"
 #include "host/cardprint/file_bytes.h"
 #include "host/cardprint/ppd_dump.h"
 #include "host/engine/host_engine.h"

@@ -10,21 +10,24 @@
 #include <memory>
 #include <optional>
 
+#include "driver/pdev.h"
 #include "engine/constants.h"
+#include "host/card_job/card_job.h"
+#include "host/card_job/card_settings.h"
+#include "host/card_job/engine_session.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/frame_turn.h"
+#include "host/card_job/number_text.h"
 #include "host/cardprint/batch_file.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/device_settings.h"
-#include "host/cardprint/engine_session.h"
-#include "host/cardprint/errors.h"
 #include "host/cardprint/file_bytes.h"
 #include "host/cardprint/image_file.h"
 #include "host/cardprint/job_pictures.h"
 #include "host/cardprint/job_stream.h"
 #include "host/cardprint/jpeg_file.h"
+#include "host/cardprint/output_file.h"
 #include "host/cardprint/png_file.h"
-#include "host/cardprint/text_conversion.h"
-#include "output/escapes.h"
 #include "settings/devmode_ranges.h"
 
 namespace {
@@ -80,10 +83,6 @@ Exit status: 0 when the job was written, 1 when it failed (nothing is left
 at OUT then), 2 for bad usage.
 )";
 
-constexpr long kCopiesMax = 999;
-constexpr std::array<std::size_t, 3> kTrackLimits{99, 99, 149};
-constexpr std::array<ULONG, 3> kSetMagTrack{SETMAGTRACK1, SETMAGTRACK2, SETMAGTRACK3};
-
 // The raw option values, checked after the whole command line was read.
 struct RawOptions {
   std::vector<std::string> images;
@@ -109,12 +108,16 @@ struct PrintJob {
   std::string preview;
   bool quiet = false;
   Fit fit = Fit::kCover;
-  CARDDEVMODE devmode = DefaultDevMode(u"Card printer");
-  bool encoder = false;
-  std::optional<char> mag_mode;
-  std::optional<long> copies;
+  CardSettings settings = DefaultCardSettings();
   bool batch = false;  // copies and track texts are set before each card
 };
+
+// A setting by its name; the library's reason is the failure.
+void Set(CardSettings& settings, std::string_view name, std::string_view value) {
+  if (std::optional<std::string> reason = ApplySetting(settings, name, value)) {
+    throw Failure(*reason);
+  }
+}
 
 std::vector<std::string> SplitCommas(const std::string& text) {
   std::vector<std::string> parts;
@@ -128,113 +131,35 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   }
 }
 
-PRINTAREA FrameArea(const std::string& text, std::string_view what) {
-  std::vector<long> v = ParseIntegerList(text, what, 4, 0, kFrameLines);
-  if (v[2] < 1 || v[3] < 1 || v[0] + v[2] > kFrameDots || v[1] + v[3] > kFrameLines) {
-    throw Failure("the " + std::string(what) + " " + text +
-                  " does not lie on the card, whose frame is 656 dots by 1024 lines.");
-  }
-  return {static_cast<WORD>(v[0]), static_cast<WORD>(v[1]), static_cast<WORD>(v[2]),
-          static_cast<WORD>(v[3])};
-}
-
-// The characters each track can carry (the ISO magnetic-track sets): track 1
-// the 6-bit set from space to "_", tracks 2 and 3 the 4-bit set from "0" to
-// "?". Every other character, control characters above all, is refused.
-struct TrackCharacters {
-  char32_t first, last;
-  const char* names;
-};
-constexpr std::array<TrackCharacters, 3> kTrackCharacters{{
-    {0x20, 0x5F, "space, digits, capital letters and punctuation"},
-    {0x30, 0x3F, "digits and : ; < = > ?"},
-    {0x30, 0x3F, "digits and : ; < = > ?"},
-}};
-
-std::string CharacterName(char32_t code) {
-  char name[32];
-  if (code > 0x20 && code < 0x7F) {
-    std::snprintf(name, sizeof name, "\"%c\" (U+%04X)", static_cast<char>(code),
-                  static_cast<unsigned>(code));
-  } else {
-    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
-  }
-  return name;
-}
-
-std::u16string TrackText(const std::string& text, std::size_t track) {
-  std::string number = std::to_string(track + 1);
-  std::string what = "the track " + number + " text";
-  std::optional<std::u16string> wide = Utf8ToUtf16(text);
-  if (!wide) throw Failure(what + " is not valid UTF-8.");
-  const TrackCharacters& set = kTrackCharacters[track];
-  if (std::optional<char32_t> bad = FirstOutside(*wide, set.first, set.last)) {
-    char range[32];
-    std::snprintf(range, sizeof range, "U+%04X to U+%04X", static_cast<unsigned>(set.first),
-                  static_cast<unsigned>(set.last));
-    throw Failure(what + " holds the character " + CharacterName(*bad) + ", which track " + number +
-                  " cannot carry; it takes only " + range + " (" + set.names + ").");
-  }
-  if (wide->size() > kTrackLimits[track]) {
-    throw Failure(what + " is " + std::to_string(wide->size()) + " characters long; at most " +
-                  std::to_string(kTrackLimits[track]) + " fit.");
-  }
-  return *wide;
-}
-
-void SetPanels(PRIVATEDEVMODE& priv, const std::string& text) {
-  priv.bPrintYMC = priv.bPrintK = priv.bPrintOverlay = 0;
+// --panels turned into the three panel settings.
+void SetPanels(CardSettings& settings, const std::string& text) {
+  std::array<std::string_view, 3> on{"False", "False", "False"};
   for (const std::string& panel : SplitCommas(text)) {
-    DWORD* field = panel == "ymc" ? &priv.bPrintYMC
-                   : panel == "k" ? &priv.bPrintK
-                   : panel == "o" ? &priv.bPrintOverlay
-                                  : nullptr;
-    if (field == nullptr || *field == 1) {
+    std::size_t index = panel == "ymc" ? 0 : panel == "k" ? 1 : panel == "o" ? 2 : on.size();
+    if (index == on.size() || on[index] == "True") {
       throw Failure("the panels \"" + text +
                     "\" are not a list of ymc, k and o separated by commas.");
     }
-    *field = 1;
+    on[index] = "True";
   }
+  Set(settings, "ColorPanels", on[0]);
+  Set(settings, "BlackPanel", on[1]);
+  Set(settings, "OverlayPanel", on[2]);
 }
 
-void SetAdjustments(PRIVATEDEVMODE& priv, const std::string& text) {
-  // Each adjustment travels as a two-digit field: A1 as 5 - A1, the others
-  // as A + 5, which must stay within 00 to 99; the driver's own ranges.
-  std::vector<long> v =
-      ParseIntegerList(text, "print position adjustments", 4, ADJUST1_MIN, ADJUST_MAX);
-  constexpr long kMin[] = {ADJUST1_MIN, ADJUST_MIN, ADJUST_MIN, ADJUST_MIN};
-  constexpr long kMax[] = {ADJUST1_MAX, ADJUST_MAX, ADJUST_MAX, ADJUST_MAX};
-  for (std::size_t i = 0; i < 4; ++i) {
-    if (v[i] < kMin[i] || v[i] > kMax[i]) {
-      throw Failure("the print position adjustment A" + std::to_string(i + 1) +
-                    " must lie between " + std::to_string(kMin[i]) + " and " +
-                    std::to_string(kMax[i]) + ".");
-    }
-  }
-  priv.lAdjust1 = static_cast<LONG>(v[0]);
-  priv.lAdjust2 = static_cast<LONG>(v[1]);
-  priv.lAdjust3 = static_cast<LONG>(v[2]);
-  priv.lAdjust4 = static_cast<LONG>(v[3]);
+// A list option given as numbers separated by commas, turned into one
+// setting for each number.
+void SetNumbers(CardSettings& settings, const std::string& text, std::string_view what, long min,
+                long max, std::span<const std::string_view> names) {
+  std::vector<long> values = ParseIntegerList(text, what, names.size(), min, max);
+  for (std::size_t i = 0; i < names.size(); ++i) Set(settings, names[i], std::to_string(values[i]));
 }
 
-void SetColors(PRIVATEDEVMODE& priv, const std::string& text) {
-  std::vector<long> v =
-      ParseIntegerList(text, "colour corrections", 4, COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX);
-  if (v[1] < COLOR_SATURATION_MIN || v[1] > COLOR_SATURATION_MAX) {
-    throw Failure("the saturation correction must lie between " +
-                  std::to_string(COLOR_SATURATION_MIN) + " and " +
-                  std::to_string(COLOR_SATURATION_MAX) + ".");
-  }
-  for (std::size_t i = 0; i < 4; ++i) priv.alColor[i] = static_cast<LONG>(v[i]);
-}
-
-std::vector<Card> CardsOf(const RawOptions& raw,
-                          std::optional<std::array<std::u16string, 3>> tracks) {
+std::vector<Card> CardsOf(const RawOptions& raw) {
   std::vector<Card> cards;
   if (!raw.batch) {
     for (const std::string& image : raw.images)
       cards.push_back({image, std::nullopt, std::nullopt});
-    cards.front().tracks = tracks;
     return cards;
   }
   for (const BatchCard& row : ReadBatchFile(*raw.batch)) {
@@ -288,84 +213,50 @@ PrintJob Check(const RawOptions& raw) {
   PrintJob job;
   job.output = raw.output;
   job.quiet = raw.quiet;
-  job.encoder = raw.encoder;
   job.preview = raw.preview.value_or("");
-  DEVMODEW& pub = job.devmode.dmPublic;
-  PRIVATEDEVMODE& priv = job.devmode.dmPrivate;
+  CardSettings& settings = job.settings;
   if (raw.orientation) {
     if (*raw.orientation != "landscape" && *raw.orientation != "portrait") {
       throw Failure("the orientation \"" + *raw.orientation +
                     "\" is neither landscape nor portrait.");
     }
-    pub.dmOrientation = *raw.orientation == "portrait" ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
+    Set(settings, "CardOrientation", *raw.orientation == "portrait" ? "Portrait" : "Landscape");
   }
   if (raw.fit) {
     std::optional<Fit> fit = FitNamed(*raw.fit);
     if (!fit) throw Failure("the fit \"" + *raw.fit + "\" is not cover, contain or stretch.");
     job.fit = *fit;
   }
-  if (raw.panels) SetPanels(priv, *raw.panels);
-  if (raw.print_area) priv.rcPrint = FrameArea(*raw.print_area, "print area");
+  if (raw.panels) SetPanels(settings, *raw.panels);
+  if (raw.print_area) Set(settings, "PrintArea", *raw.print_area);
   if (raw.overlays.size() > OVERLAY_AREAS) throw Failure("a card has at most four overlay areas.");
-  for (std::size_t i = 0; i < raw.overlays.size(); ++i) {
-    const std::string& text = raw.overlays[i];
-    std::size_t colon = text.find(':');
-    if (colon == std::string::npos ||
-        (text.substr(0, colon) != "0" && text.substr(0, colon) != "1")) {
-      throw Failure("the overlay area \"" + text +
-                    "\" is not TYPE:X,Y,CX,CY with a type of 0 or 1.");
-    }
-    PRINTAREA area = FrameArea(text.substr(colon + 1), "overlay area");
-    priv.aOverlayArea[i] = {static_cast<WORD>(text[0] - '0'), area.x, area.y, area.cx, area.cy};
+  for (std::size_t i = 0; i < raw.overlays.size(); ++i)
+    Set(settings, "OverlayArea" + std::to_string(i + 1), raw.overlays[i]);
+  if (raw.copies) Set(settings, "Copies", *raw.copies);
+  if (raw.doc_mode) Set(settings, "DocumentMode", *raw.doc_mode);
+  if (raw.adjust) {
+    constexpr std::string_view kNames[] = {"Adjust1", "Adjust2", "Adjust3", "Adjust4"};
+    SetNumbers(settings, *raw.adjust, "print position adjustments", ADJUST1_MIN, ADJUST_MAX,
+               kNames);
   }
-  if (raw.copies) job.copies = ParseInteger(*raw.copies, "copy count", 1, kCopiesMax);
-  if (raw.doc_mode)
-    priv.wDocMode = static_cast<WORD>(ParseInteger(*raw.doc_mode, "document mode", 0, 0xFFFF));
-  if (raw.adjust) SetAdjustments(priv, *raw.adjust);
-  if (raw.color) SetColors(priv, *raw.color);
-  if (raw.no_color_correction) priv.bColorAdjust = 0;
-
-  std::optional<std::array<std::u16string, 3>> tracks;
-  if (any_track) {
-    tracks.emplace();
-    for (std::size_t t = 0; t < 3; ++t) {
-      if (raw.tracks[t]) (*tracks)[t] = TrackText(*raw.tracks[t], t);
-    }
+  if (raw.color) {
+    constexpr std::string_view kNames[] = {"YellowAdjust", "Saturation", "MagentaAdjust",
+                                           "CyanAdjust"};
+    SetNumbers(settings, *raw.color, "colour corrections", COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX,
+               kNames);
   }
-  if (raw.mag_mode) {
-    if (*raw.mag_mode != "Q" && *raw.mag_mode != "R" && *raw.mag_mode != "W") {
-      throw Failure("the encoding mode \"" + *raw.mag_mode + "\" is not Q, R or W.");
-    }
-    job.mag_mode = (*raw.mag_mode)[0];
+  if (raw.no_color_correction) Set(settings, "ColorCorrection", "False");
+  if (raw.encoder) Set(settings, "MagEncoder", "True");
+  for (std::size_t t = 0; t < 3; ++t) {
+    if (raw.tracks[t]) Set(settings, "Track" + std::to_string(t + 1), *raw.tracks[t]);
   }
-  if (any_track && job.mag_mode == 'Q') {
-    throw UsageError("track texts are not sent in encoding mode Q; use R or W.");
+  if (raw.mag_mode) Set(settings, "MagMode", *raw.mag_mode);
+  if (std::optional<std::string> reason = FinishSettings(settings, raw.batch.has_value())) {
+    throw UsageError(*reason);
   }
-  if ((any_track || raw.batch) && raw.encoder && !job.mag_mode) job.mag_mode = 'W';
   job.batch = raw.batch.has_value();
-  job.cards = CardsOf(raw, tracks);
+  job.cards = CardsOf(raw);
   return job;
-}
-
-std::span<const std::uint8_t> BytesOfText(const std::u16string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.c_str()), (text.size() + 1) * 2};
-}
-
-void SendEscape(DeviceContext& device, ULONG escape, std::span<const std::uint8_t> input,
-                std::string_view what) {
-  auto result = static_cast<LONG>(device.Escape(escape, input, {}));
-  if (result != 1) {
-    throw Failure("the driver refused " + std::string(what) + " (escape result " +
-                  std::to_string(result) + ").");
-  }
-}
-
-void SendCopies(DeviceContext& device, long copies) {
-  auto count = static_cast<std::uint32_t>(copies);
-  std::uint8_t input[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                           static_cast<std::uint8_t>(count >> 16),
-                           static_cast<std::uint8_t>(count >> 24)};
-  SendEscape(device, SETCOPYCOUNT, input, "the copy count");
 }
 
 // Every card's picture as the job asks the printer to print it: the first
@@ -440,46 +331,21 @@ void Print(const PrintJob& job, Console& console) {
   CheckImages(job.cards);
   OutputFile output(job.output, console.out_fd);
   EngineSession session;
-  if (job.encoder) {
-    PRINTERPROPS props = DefaultPrinterProps();
-    props.dwMagEncoder = 1;
-    std::vector<std::uint8_t> bytes = BytesOf(props);
-    session.engine().registry().SetDword(session.printer(), u"PrinterDataSize",
-                                         static_cast<DWORD>(bytes.size()));
-    session.engine().registry().SetValue(session.printer(), u"PrinterData", REG_BINARY, bytes);
-  }
-  bool landscape = job.devmode.dmPublic.dmOrientation != DMORIENT_PORTRAIT;
+  bool landscape = job.settings.devmode.dmPublic.dmOrientation != DMORIENT_PORTRAIT;
   Previews previews(job.preview, landscape, console.out_fd);
   JobPictures pictures([&](const PagePictures& page) { previews.Add(page); });
   JobStream stream(session, output, job.preview.empty() ? nullptr : &pictures);
   {
-    DeviceContext device(session, job.devmode, u"Card printer");
-    if (job.copies && !job.batch) SendCopies(device, *job.copies);
-    if (job.mag_mode) {
-      std::uint8_t letter = static_cast<std::uint8_t>(*job.mag_mode);
-      SendEscape(device, SETMAGMODE, std::span(&letter, 1), "the encoding mode");
-    }
-    device.StartDocument();
+    CardJob card_job(session, job.settings, job.batch);
     Progress progress(console, job.cards.size(), job.quiet);
     for (std::size_t i = 0; i < job.cards.size(); ++i) {
       const Card& card = job.cards[i];
       progress.Card(i + 1);
-      if (card.tracks) {
-        for (std::size_t t = 0; t < 3; ++t) {
-          SendEscape(device, kSetMagTrack[t], BytesOfText((*card.tracks)[t]),
-                     "the track " + std::to_string(t + 1) + " text");
-        }
-      }
-      if (job.batch) SendCopies(device, card.copies.value_or(job.copies.value_or(1)));
-      device.StartPage();
-      {
-        RgbImage picture = LoadImage(card.image, device.width(), device.height());
-        device.DrawPicture(picture, FitImage(picture.width, picture.height, device.width(),
-                                             device.height(), job.fit));
-      }
-      device.SendPage();
+      if (card.tracks) card_job.SetTracks(*card.tracks);
+      if (job.batch) card_job.SetCopies(card.copies.value_or(job.settings.copies.value_or(1)));
+      card_job.PrintCard(LoadImage(card.image, card_job.width(), card_job.height()), job.fit);
     }
-    device.EndDocument();
+    card_job.EndDocument();
     progress.Done();
   }
   stream.Finish();

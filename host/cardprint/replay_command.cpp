@@ -7,11 +7,11 @@
 #include <map>
 
 #include "engine/services.h"
+#include "host/card_job/engine_session.h"
+#include "host/card_job/errors.h"
 #include "host/cardprint/capabilities_json.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/engine_session.h"
-#include "host/cardprint/errors.h"
 #include "host/cardprint/image_file.h"
 #include "host/cardprint/output_file.h"
 #include "host/cardprint/replay_script.h"

@@ -8,13 +8,13 @@
 #include <string_view>
 
 #include "engine/constants.h"
-#include "host/cardprint/device_settings.h"
-#include "host/cardprint/errors.h"
+#include "host/card_job/device_settings.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/text_conversion.h"
 #include "host/cardprint/file_bytes.h"
 #include "host/cardprint/jpeg_file.h"
 #include "host/cardprint/located_json.h"
 #include "host/cardprint/png_file.h"
-#include "host/cardprint/text_conversion.h"
 #include "host/engine/devmode_check.h"
 
 namespace {

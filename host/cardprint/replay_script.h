@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/types.h"
-#include "host/cardprint/image.h"
+#include "host/card_job/image.h"
 #include "host/engine/forms_database.h"
 
 struct RegistryValue {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/image_fit.h"
 #include "host/cardprint/image_file.h"
-#include "host/cardprint/image_fit.h"
 #include "host/cardprint/png_file.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "host/card_job/frame_turn.h"
 #include "host/cardprint/job_builder.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/cardprint/errors.h"
+#include "host/card_job/errors.h"
 #include "host/cardprint/scratch_folder.h"
 
 namespace {

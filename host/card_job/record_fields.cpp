@@ -1,9 +1,9 @@
-#include "host/cardprint/record_fields.h"
+#include "host/card_job/record_fields.h"
 
 #include <cstring>
 #include <limits>
 
-#include "host/cardprint/text_conversion.h"
+#include "host/card_job/text_conversion.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "host/cardprint/device_settings.h"
+#include "host/card_job/device_settings.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 
 #include "engine/constants.h"
-#include "host/cardprint/record_fields.h"
+#include "host/card_job/record_fields.h"
 
 namespace {
 

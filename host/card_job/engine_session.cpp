@@ -1,11 +1,11 @@
-#include "host/cardprint/engine_session.h"
+#include "host/card_job/engine_session.h"
 
 #include <cstring>
 
 #include "engine/constants.h"
 #include "engine/services.h"
-#include "host/cardprint/device_settings.h"
-#include "host/cardprint/errors.h"
+#include "host/card_job/device_settings.h"
+#include "host/card_job/errors.h"
 #include "host/engine/devmode_check.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "driver/pdev.h"
-#include "host/cardprint/image.h"
-#include "host/cardprint/image_fit.h"
+#include "host/card_job/image.h"
+#include "host/card_job/image_fit.h"
 #include "host/driver_table/driver_table.h"
 #include "host/engine/host_engine.h"
 

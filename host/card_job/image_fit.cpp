@@ -1,4 +1,4 @@
-#include "host/cardprint/image_fit.h"
+#include "host/card_job/image_fit.h"
 
 #include <algorithm>
 #include <cstdint>

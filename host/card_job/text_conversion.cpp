@@ -1,4 +1,4 @@
-#include "host/cardprint/text_conversion.h"
+#include "host/card_job/text_conversion.h"
 
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
   std::u16string result;
