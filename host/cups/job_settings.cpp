@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -33,6 +35,20 @@ struct Options {
 std::string_view WithoutCustom(std::string_view value) {
   constexpr std::string_view kCustom = "Custom.";
   if (value.starts_with(kCustom)) value.remove_prefix(kCustom.size());
+  return value;
+}
+
+// The scheduler hands on and off values on as IPP booleans: `lp -o
+// ColorPanels=False` reaches the filter as "ColorPanels=false". Track texts
+// are texts, whatever they spell.
+std::string_view OnOffSpelling(std::string_view keyword, std::string_view value) {
+  if (keyword.starts_with("Track")) return value;
+  auto same = [](std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+  };
+  if (same(value, "True")) return "True";
+  if (same(value, "False")) return "False";
   return value;
 }
 
@@ -68,7 +84,7 @@ std::variant<CardSettings, std::string> JobSettings(const char* ppd_path, const 
     } else {
       continue;
     }
-    value = WithoutCustom(value);
+    value = OnOffSpelling(keyword, WithoutCustom(value));
     if (keyword.starts_with("Track") && (value.empty() || value == "None")) continue;
     if (std::optional<std::string> reason = ApplySetting(settings, keyword, value)) {
       return *reason;

@@ -120,6 +120,7 @@ struct OptionCase {
 const OptionCase kOptionCases[] = {
     {"Defaults", "", "1", {}},
     {"BlackOnly", "ColorPanels=False OverlayPanel=False", "1", {"--panels", "k"}},
+    {"BlackOnlyAsTheSchedulerSpellsIt", "ColorPanels=false OverlayPanel=FALSE", "1", {"--panels", "k"}},
     {"NoBlack", "BlackPanel=False", "1", {"--panels", "ymc,o"}},
     {"PrintArea", "PrintArea=10,20,600,1000", "1", {"--print-area", "10,20,600,1000"}},
     {"PrintAreaCustom", "PrintArea=Custom.10,20,600,1000", "1", {"--print-area", "10,20,600,1000"}},
