@@ -16,7 +16,7 @@ namespace {
 constexpr std::array<std::string_view, 24> kKeywords{
     "CardOrientation", "ColorPanels",  "BlackPanel",   "OverlayPanel",    "PrintArea",
     "OverlayArea1",    "OverlayArea2", "OverlayArea3", "OverlayArea4",    "YellowAdjust",
-    "MagentaAdjust",   "CyanAdjust",   "Saturation",   "ColorCorrection", "DocumentMode",
+    "MagentaAdjust",   "CyanAdjust",   "SaturationAdjust", "ColorCorrection", "DocumentMode",
     "Adjust1",         "Adjust2",      "Adjust3",      "Adjust4",         "MagEncoder",
     "MagMode",         "Track1",       "Track2",       "Track3",
 };
@@ -30,6 +30,13 @@ struct Options {
   cups_option_t* list = nullptr;
   ~Options() { cupsFreeOptions(count, list); }
 };
+
+// The card setting a keyword sets. The saturation's keyword is not the
+// setting's name: CUPS's image filter takes any option called "saturation",
+// in any case, as its own.
+std::string_view SettingName(std::string_view keyword) {
+  return keyword == "SaturationAdjust" ? "Saturation" : keyword;
+}
 
 // A custom value comes as "Custom.TEXT" or as TEXT itself.
 std::string_view WithoutCustom(std::string_view value) {
@@ -86,7 +93,7 @@ std::variant<CardSettings, std::string> JobSettings(const char* ppd_path, const 
     }
     value = OnOffSpelling(keyword, WithoutCustom(value));
     if (keyword.starts_with("Track") && (value.empty() || value == "None")) continue;
-    if (std::optional<std::string> reason = ApplySetting(settings, keyword, value)) {
+    if (std::optional<std::string> reason = ApplySetting(settings, SettingName(keyword), value)) {
       return *reason;
     }
   }

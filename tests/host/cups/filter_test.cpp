@@ -129,7 +129,7 @@ const OptionCase kOptionCases[] = {
      "1",
      {"--overlay", "1:0,0,100,100", "--overlay", "0:10,10,20,20"}},
     {"Colours",
-     "YellowAdjust=20 Saturation=Custom.-10 MagentaAdjust=-5 CyanAdjust=96",
+     "YellowAdjust=20 SaturationAdjust=Custom.-10 MagentaAdjust=-5 CyanAdjust=96",
      "1",
      {"--color", "20,-10,-5,96"}},
     {"NoColourCorrection", "ColorCorrection=False", "1", {"--no-color-correction"}},
