@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Checks the built PPD two ways: CUPS's own checker passes it (the filter
-# may not be installed yet, so a missing filter program is only a warning),
-# and the driver's PPD reader takes every statement in it.
-# Usage: check_ppd.sh PPD CARDPRINT
+# Checks the built PPD two ways: CUPS's own checker passes it, with the
+# built filter put where the PPD's *cupsFilter2 names it under a scratch
+# root folder, and the driver's PPD reader takes every statement in it.
+# Usage: check_ppd.sh PPD CARDPRINT FILTER
 set -euo pipefail
 ppd=$1
 cardprint=$2
+filter=$3
 
-cupstestppd -W filters "$ppd"
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+install -D -m 755 "$filter" "$root$(cups-config --serverbin)/filter/rastertocardprint"
+cupstestppd -R "$root" "$ppd"
 
 refusals=$("$cardprint" ppd dump "$ppd" | sed -n 's/^refused statements: //p')
 if [[ "$refusals" != 0 ]]; then
