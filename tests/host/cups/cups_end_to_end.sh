@@ -16,6 +16,8 @@
 # KEEP_CUPS_FOLDER=1 leaves the temporary folder behind for a look.
 set -euo pipefail
 
+((EUID == 0)) || { echo "cups_end_to_end.sh runs as root, as cupsd does" >&2; exit 1; }
+
 source_dir=$(cd "$(dirname "$0")/../../.." && pwd)
 build_dir=$(realpath -m "${1:-$source_dir/build/default}")
 here=$source_dir/tests/host/cups
@@ -50,8 +52,8 @@ stop_scheduler() {
     wait "$cupsd_pid" 2>/dev/null || true
   fi
   if ((status != 0)); then
-    echo "== the scheduler's error log (last 60 lines)" >&2
-    tail -n 60 "$work/log/error_log" >&2 2>/dev/null || true
+    echo "== the scheduler's errors and warnings (the last 40)" >&2
+    grep -E '^[EW] ' "$work/log/error_log" 2>/dev/null | tail -n 40 >&2 || true
   fi
   if [[ "${KEEP_CUPS_FOLDER:-}" == 1 ]]; then
     echo "kept $work" >&2
@@ -85,15 +87,10 @@ chmod 755 "$work"/serverbin "$work"/serverbin/*
 chmod 1777 "$work/spool/tmp"
 chmod 777 "$work/out"
 
-if ((EUID == 0)); then
-  run_as="User lp
-Group lp
-SystemGroup root"
-else
-  run_as="SystemGroup $(id -gn)"
-fi
 cat >"$work/conf/cups-files.conf" <<EOF
-$run_as
+User lp
+Group lp
+SystemGroup root
 ServerRoot $work/conf
 ServerBin $work/serverbin
 ServerKeychain $work/conf/ssl
