@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -14,7 +16,7 @@ namespace {
 constexpr std::array<std::string_view, 24> kKeywords{
     "CardOrientation", "ColorPanels",  "BlackPanel",   "OverlayPanel",    "PrintArea",
     "OverlayArea1",    "OverlayArea2", "OverlayArea3", "OverlayArea4",    "YellowAdjust",
-    "MagentaAdjust",   "CyanAdjust",   "Saturation",   "ColorCorrection", "DocumentMode",
+    "MagentaAdjust",   "CyanAdjust",   "SaturationAdjust", "ColorCorrection", "DocumentMode",
     "Adjust1",         "Adjust2",      "Adjust3",      "Adjust4",         "MagEncoder",
     "MagMode",         "Track1",       "Track2",       "Track3",
 };
@@ -29,10 +31,31 @@ struct Options {
   ~Options() { cupsFreeOptions(count, list); }
 };
 
+// The card setting a keyword sets. The saturation's keyword is not the
+// setting's name: CUPS's image filter takes any option called "saturation",
+// in any case, as its own.
+std::string_view SettingName(std::string_view keyword) {
+  return keyword == "SaturationAdjust" ? "Saturation" : keyword;
+}
+
 // A custom value comes as "Custom.TEXT" or as TEXT itself.
 std::string_view WithoutCustom(std::string_view value) {
   constexpr std::string_view kCustom = "Custom.";
   if (value.starts_with(kCustom)) value.remove_prefix(kCustom.size());
+  return value;
+}
+
+// The scheduler hands on and off values on as IPP booleans: `lp -o
+// ColorPanels=False` reaches the filter as "ColorPanels=false". Track texts
+// are texts, whatever they spell.
+std::string_view OnOffSpelling(std::string_view keyword, std::string_view value) {
+  if (keyword.starts_with("Track")) return value;
+  auto same = [](std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+  };
+  if (same(value, "True")) return "True";
+  if (same(value, "False")) return "False";
   return value;
 }
 
@@ -68,9 +91,9 @@ std::variant<CardSettings, std::string> JobSettings(const char* ppd_path, const 
     } else {
       continue;
     }
-    value = WithoutCustom(value);
+    value = OnOffSpelling(keyword, WithoutCustom(value));
     if (keyword.starts_with("Track") && (value.empty() || value == "None")) continue;
-    if (std::optional<std::string> reason = ApplySetting(settings, keyword, value)) {
+    if (std::optional<std::string> reason = ApplySetting(settings, SettingName(keyword), value)) {
       return *reason;
     }
   }
