@@ -1,12 +1,16 @@
 // The CUPS filter without a scheduler: raster streams written with libcups's
-// own writer, fed to the built filter as CUPS runs it, the job decoded with
-// the program's job reader and compared with what cardprint print makes of
-// the same design and settings.
+// own writer or recorded from CUPS's image filter, fed to the built filter as
+// CUPS runs it, the job decoded with the program's job reader and compared
+// with what cardprint print makes of the same design and settings.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -55,19 +59,27 @@ std::vector<std::uint8_t> CardRaster(const RgbImage& frame, int pages = 1) {
   return RasterOf(list);
 }
 
+// The job cardprint print makes of a PNG file with these flags.
+std::vector<std::uint8_t> PrintedJob(const std::string& png,
+                                     const std::vector<std::string>& flags) {
+  ScratchFolder folder;
+  std::vector<std::string> args{"print", png, "-o", folder / "job.prn", "-q"};
+  args.insert(args.end(), flags.begin(), flags.end());
+  CommandResult result = RunInProcess(args);
+  EXPECT_EQ(result.status, 0) << result.err;
+  return FileBytes(folder / "job.prn");
+}
+
 // The job cardprint print makes of a design with these flags.
-std::vector<std::uint8_t> PrintedJob(const RgbImage& design, std::vector<std::string> flags) {
+std::vector<std::uint8_t> PrintedJob(const RgbImage& design,
+                                     const std::vector<std::string>& flags) {
   ScratchFolder folder;
   std::string png = folder / "design.png";
   std::vector<std::uint8_t> bytes = EncodePng(design);
   FILE* file = std::fopen(png.c_str(), "wb");
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
-  std::vector<std::string> args{"print", png, "-o", folder / "job.prn", "-q"};
-  args.insert(args.end(), flags.begin(), flags.end());
-  CommandResult result = RunInProcess(args);
-  EXPECT_EQ(result.status, 0) << result.err;
-  return FileBytes(folder / "job.prn");
+  return PrintedJob(png, flags);
 }
 
 std::vector<std::string> Lines(const std::string& text, const std::string& prefix) {
@@ -109,6 +121,153 @@ TEST(Filter, GivesTheJobCardprintMakesOfTheSameDesign) {
   EXPECT_BYTES_EQ(RunFilter({.input = CardRaster(page)}).out,
                   PrintedJob(DesignOnPage(frame), {}));
 }
+
+// Raster streams recorded once from CUPS's image filter with the printer's
+// PPD, kept gzip-compressed. Each was made in the source folder, with the
+// default build, by one command line:
+//   PPD=build/default/host/cups/ppd/cardprint.ppd /usr/lib/cups/filter/imagetoraster
+//     1 user title 1 "" tests/data/print_card.png
+//     | gzip -9n > tests/data/cups_raster_imagetoraster_card.ras.gz
+//   PPD=build/default/host/cups/ppd/cardprint.ppd /usr/lib/cups/filter/imagetoraster
+//     1 user title 1 "CardOrientation=Portrait" tests/data/cups_portrait_design.png
+//     | gzip -9n > tests/data/cups_raster_imagetoraster_portrait.ras.gz
+// (recorded with cups-filters 1.28.17). They hold what the rasters written
+// above do not: RGB rather than sRGB, and the 655x1023 pixels the image
+// filter makes of the imageable area, which the filter fits to the card.
+std::vector<std::uint8_t> Recording(const std::string& name) {
+  std::vector<std::uint8_t> bytes;
+  gzFile file = gzopen((CARDPRINT_TEST_DATA "/" + name).c_str(), "rb");
+  if (file == nullptr) return bytes;
+  std::uint8_t buffer[65536];
+  for (int n; (n = gzread(file, buffer, sizeof buffer)) > 0;)
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  gzclose(file);
+  return bytes;
+}
+
+cups_page_header2_t FirstHeader(const std::vector<std::uint8_t>& stream) {
+  struct Cursor {
+    const std::vector<std::uint8_t>& bytes;
+    std::size_t at = 0;
+  } cursor{stream};
+  cups_raster_t* raster = cupsRasterOpenIO(
+      [](void* context, unsigned char* buffer, std::size_t length) -> ssize_t {
+        auto& c = *static_cast<Cursor*>(context);
+        std::size_t n = std::min(length, c.bytes.size() - c.at);
+        std::memcpy(buffer, c.bytes.data() + c.at, n);
+        c.at += n;
+        return static_cast<ssize_t>(n);
+      },
+      &cursor, CUPS_RASTER_READ);
+  cups_page_header2_t header{};
+  EXPECT_TRUE(cupsRasterReadHeader2(raster, &header));
+  cupsRasterClose(raster);
+  return header;
+}
+
+// The tolerance, as in the end-to-end test's comparison of jobs. Both
+// designs are 64x41 pixels, scaled up 16 times onto the card; the image
+// filter scales them to 655x1023 with its own interpolation and the filter
+// fits that to the card's 656x1024, where cardprint print scales with the
+// host engine. The two put each design edge up to half a design pixel (8
+// card pixels) apart, and across smooth areas they sample half a design
+// pixel apart, a few steps of colour. So a byte may differ freely within 8
+// pixels of an edge of the expected card (where neighbouring bytes of any of
+// its panels differ by more than 2), and by at most 3 steps elsewhere; a
+// changed colour setting moves a flat area by more (cyan +5 moves cyan by 8).
+constexpr int kFrameWidth = 656;
+constexpr int kFrameHeight = 1024;
+constexpr int kEdgeStep = 2;
+constexpr int kEdgeRadius = 8;
+constexpr int kStep = 3;
+
+// Whether each byte of the card lies within kEdgeRadius pixels of an edge.
+std::vector<bool> NearEdges(const std::map<char, std::vector<std::uint8_t>>& panels) {
+  std::vector<bool> near(kFrameWidth * kFrameHeight, false);
+  auto mark = [&](int x, int y) {
+    int left = std::max(0, x - kEdgeRadius), right = std::min(kFrameWidth - 1, x + kEdgeRadius);
+    int top = std::max(0, y - kEdgeRadius), bottom = std::min(kFrameHeight - 1, y + kEdgeRadius);
+    for (int v = top; v <= bottom; ++v)
+      for (int u = left; u <= right; ++u) near[v * kFrameWidth + u] = true;
+  };
+  for (const auto& [panel, data] : panels) {
+    for (int y = 0; y < kFrameHeight; ++y) {
+      for (int x = 0; x < kFrameWidth; ++x) {
+        int i = y * kFrameWidth + x;
+        bool across = x + 1 < kFrameWidth && std::abs(data[i] - data[i + 1]) > kEdgeStep;
+        bool down = y + 1 < kFrameHeight && std::abs(data[i] - data[i + kFrameWidth]) > kEdgeStep;
+        if (across || down) mark(x, y);
+        if (across) mark(x + 1, y);
+        if (down) mark(x, y + 1);
+      }
+    }
+  }
+  return near;
+}
+
+struct RecordingCase {
+  const char* name;
+  const char* recording;
+  const char* design;  // the PNG the recording was made from
+  std::string options;
+  std::vector<std::string> flags;  // of cardprint print, for the same job
+};
+
+const RecordingCase kRecordingCases[] = {
+    {"Landscape", "cups_raster_imagetoraster_card.ras.gz", "print_card.png", "", {}},
+    {"Portrait",
+     "cups_raster_imagetoraster_portrait.ras.gz",
+     "cups_portrait_design.png",
+     "CardOrientation=Portrait",
+     {"--orientation", "portrait"}},
+};
+
+class FilterOnImageFilterRaster : public ::testing::TestWithParam<RecordingCase> {};
+
+// The filter takes the raster as CUPS's image filter writes it and makes the
+// job cardprint print makes of the same PNG: the same framing, settings and
+// cards, the panels within the tolerance above.
+TEST_P(FilterOnImageFilterRaster, GivesTheJobCardprintMakesOfTheSameImage) {
+  std::vector<std::uint8_t> raster = Recording(GetParam().recording);
+  cups_page_header2_t header = FirstHeader(raster);
+  EXPECT_EQ(header.cupsWidth, 655u);
+  EXPECT_EQ(header.cupsHeight, 1023u);
+  EXPECT_FLOAT_EQ(header.cupsImagingBBox[2], 157.4399f);
+  EXPECT_FLOAT_EQ(header.cupsImagingBBox[3], 245.7598f);
+  EXPECT_EQ(header.cupsColorSpace, CUPS_CSPACE_RGB);
+
+  FilterResult result = RunFilter({.options = GetParam().options, .input = raster});
+  ASSERT_EQ(result.status, 0) << result.err;
+  DecodedJob job = DecodeJob(result.out);
+  ASSERT_TRUE(job.well_formed) << job.fault;
+  DecodedJob expected = DecodeJob(
+      PrintedJob(CARDPRINT_TEST_DATA "/" + std::string(GetParam().design), GetParam().flags));
+  EXPECT_EQ(job.pages, 1);
+  EXPECT_EQ(job.lines, expected.lines);
+  ASSERT_EQ(job.panels.size(), expected.panels.size());
+
+  for (std::size_t card = 0; card < job.panels.size(); ++card) {
+    const auto& want = expected.panels[card];
+    const auto& got = job.panels[card];
+    ASSERT_EQ(got.size(), want.size());
+    for (const auto& [panel, data] : want)
+      ASSERT_EQ(data.size(), std::size_t{kFrameWidth * kFrameHeight});
+    std::vector<bool> near = NearEdges(want);
+    std::size_t checked = static_cast<std::size_t>(std::count(near.begin(), near.end(), false));
+    EXPECT_GT(checked, near.size() / 20)
+        << "too little of card " << card + 1 << " lies away from edges";
+    for (const auto& [panel, data] : want) {
+      int worst = 0;
+      for (std::size_t i = 0; i < data.size(); ++i) {
+        if (!near[i]) worst = std::max(worst, std::abs(data[i] - got.at(panel)[i]));
+      }
+      EXPECT_LE(worst, kStep) << "card " << card + 1 << " panel " << panel;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FilterOnImageFilterRaster, ::testing::ValuesIn(kRecordingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct OptionCase {
   const char* name;
