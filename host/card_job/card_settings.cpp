@@ -118,7 +118,7 @@ void Apply(CardSettings& settings, std::string_view name, std::string_view value
     priv.aOverlayArea[*area] = OverlayArea(value);
   } else if (name == "YellowAdjust") {
     priv.alColor[0] = Within(value, "yellow weight", COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX);
-  } else if (name == "Saturation") {
+  } else if (name == "SaturationAdjust") {
     priv.alColor[1] =
         Within(value, "saturation correction", COLOR_SATURATION_MIN, COLOR_SATURATION_MAX);
   } else if (name == "MagentaAdjust") {

@@ -28,7 +28,7 @@ CardSettings DefaultCardSettings();
 // or Portrait), ColorPanels, BlackPanel, OverlayPanel, ColorCorrection and
 // MagEncoder (True or False), PrintArea (X,Y,CX,CY in the frame),
 // OverlayArea1..OverlayArea4 (TYPE:X,Y,CX,CY, or None), YellowAdjust,
-// MagentaAdjust, CyanAdjust, Saturation, DocumentMode, Adjust1..Adjust4 and
+// MagentaAdjust, CyanAdjust, SaturationAdjust, DocumentMode, Adjust1..Adjust4 and
 // Copies (integers within the driver's ranges), MagMode (Q, R or W),
 // Track1..Track3 (UTF-8 texts of the track's character set). Choices are
 // matched without regard to case. The one sentence saying what is wrong, or

@@ -240,7 +240,7 @@ PrintJob Check(const RawOptions& raw) {
                kNames);
   }
   if (raw.color) {
-    constexpr std::string_view kNames[] = {"YellowAdjust", "Saturation", "MagentaAdjust",
+    constexpr std::string_view kNames[] = {"YellowAdjust", "SaturationAdjust", "MagentaAdjust",
                                            "CyanAdjust"};
     SetNumbers(settings, *raw.color, "colour corrections", COLOR_WEIGHT_MIN, COLOR_WEIGHT_MAX,
                kNames);

@@ -31,13 +31,6 @@ struct Options {
   ~Options() { cupsFreeOptions(count, list); }
 };
 
-// The card setting a keyword sets. The saturation's keyword is not the
-// setting's name: CUPS's image filter takes any option called "saturation",
-// in any case, as its own.
-std::string_view SettingName(std::string_view keyword) {
-  return keyword == "SaturationAdjust" ? "Saturation" : keyword;
-}
-
 // A custom value comes as "Custom.TEXT" or as TEXT itself.
 std::string_view WithoutCustom(std::string_view value) {
   constexpr std::string_view kCustom = "Custom.";
@@ -93,7 +86,7 @@ std::variant<CardSettings, std::string> JobSettings(const char* ppd_path, const 
     }
     value = OnOffSpelling(keyword, WithoutCustom(value));
     if (keyword.starts_with("Track") && (value.empty() || value == "None")) continue;
-    if (std::optional<std::string> reason = ApplySetting(settings, SettingName(keyword), value)) {
+    if (std::optional<std::string> reason = ApplySetting(settings, keyword, value)) {
       return *reason;
     }
   }
