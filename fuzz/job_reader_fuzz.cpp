@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 namespace {
 

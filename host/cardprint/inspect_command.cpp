@@ -15,7 +15,7 @@
 #include "host/cardprint/commands.h"
 #include "host/cardprint/job_listing.h"
 #include "host/cardprint/job_pictures.h"
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 #include "host/cardprint/output_file.h"
 #include "host/cardprint/png_file.h"
 

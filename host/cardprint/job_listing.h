@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 // The fields of a sequence in words, such as "yellow at dot 0, line 0:
 // 1024 lines of 656 dots".

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/card_job/image.h"
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 struct PanelPicture {
   char panel;  // 'Y', 'M', 'C' or 'K'

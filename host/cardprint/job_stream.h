@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "host/card_job/engine_session.h"
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 #include "host/cardprint/output_file.h"
 
 class JobStream {

@@ -11,20 +11,6 @@ constexpr unsigned kResolution = 300;
 // Points to pixels at the printer's resolution.
 double Pixels(double points) { return points * kResolution / 72.0; }
 
-// A landscape design as CUPS's filters lay it on the portrait card page is
-// turned a quarter counter-clockwise (the PPD's *LandscapeOrientation:
-// Plus90, the one way the image filter turns pictures); this turns it back.
-RgbImage TurnPageToLandscape(const RgbImage& page) {
-  // Row n of the design is column n of the page, read from the bottom up.
-  RgbImage design(page.height, page.width);
-  for (int row = 0; row < design.height; ++row) {
-    for (int column = 0; column < design.width; ++column) {
-      std::memcpy(design.at(column, row), page.at(row, page.height - 1 - column), 3);
-    }
-  }
-  return design;
-}
-
 }  // namespace
 
 std::optional<std::string> RefusalOf(const cups_page_header2_t& header) {
@@ -74,12 +60,5 @@ RgbImage CardArea(const RgbImage& page, const cups_page_header2_t& header) {
   for (int y = 0; y < height; ++y) {
     std::memcpy(area.at(0, y), page.at(left, top + y), static_cast<std::size_t>(width) * 3);
   }
-  return area;
-}
-
-RgbImage OntoSurface(RgbImage area, int surface_width, int surface_height) {
-  bool surface_landscape = surface_width > surface_height;
-  bool area_landscape = area.width > area.height;
-  if (surface_landscape && !area_landscape) return TurnPageToLandscape(area);
   return area;
 }

@@ -19,9 +19,3 @@ std::optional<std::string> RefusalOf(const cups_page_header2_t& header);
 // page (wider or taller than the imageable area by more than half a pixel) is
 // cut to the imageable box the header states.
 RgbImage CardArea(const RgbImage& page, const cups_page_header2_t& header);
-
-// The area turned onto a drawing surface of surface_width by surface_height:
-// a portrait area on a landscape surface is a landscape design CUPS turned
-// a quarter counter-clockwise onto the page, and is turned back; an area of
-// the surface's own shape stays as it is.
-RgbImage OntoSurface(RgbImage area, int surface_width, int surface_height);

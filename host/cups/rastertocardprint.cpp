@@ -25,6 +25,7 @@
 #include "host/card_job/card_job.h"
 #include "host/card_job/engine_session.h"
 #include "host/card_job/errors.h"
+#include "host/card_job/page_turn.h"
 #include "host/cups/job_settings.h"
 #include "host/cups/raster_page.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/cardprint/job_listing.h"
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 struct DecodedJob {
   bool well_formed = false;

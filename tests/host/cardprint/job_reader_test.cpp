@@ -1,7 +1,7 @@
 // The decoder of the printer's language: well-formed jobs of every shape,
 // the sequences and fields it reads, and the first fault of broken jobs
 // with its offset.
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/cardprint/job_reader.h"
+#include "host/job_reader/job_reader.h"
 
 #include <algorithm>
 #include <cstdio>

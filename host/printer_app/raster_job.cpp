@@ -1,0 +1,205 @@
+#include "host/printer_app/raster_job.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "host/card_job/card_job.h"
+#include "host/card_job/engine_session.h"
+#include "host/card_job/errors.h"
+#include "host/card_job/page_turn.h"
+#include "host/printer_app/device_output.h"
+#include "host/printer_app/job_options.h"
+
+namespace {
+
+// The host engine is installed process-wide: one card job drives it at a
+// time, whichever printer it is for.
+std::mutex engine_in_use;
+
+// The job's driver output, kept in a spool file until the job ends.
+class SpoolFile {
+ public:
+  explicit SpoolFile(pappl_job_t* job) {
+    char name[1024];
+    // PAPPL names the file and makes it for writing; it is opened again to
+    // be read back too.
+    int made = papplJobOpenFile(job, name, sizeof name, nullptr, "cardjob", "w");
+    if (made >= 0) {
+      close(made);
+      path_ = name;
+      fd_ = open(name, O_RDWR | O_CLOEXEC);
+    }
+    if (fd_ < 0) {
+      throw Failure("the spool file for the card job cannot be made: " + ReasonOf(errno) + ".");
+    }
+  }
+  ~SpoolFile() {
+    close(fd_);
+    if (!path_.empty()) unlink(path_.c_str());
+  }
+  SpoolFile(const SpoolFile&) = delete;
+  SpoolFile& operator=(const SpoolFile&) = delete;
+
+  bool Write(const std::uint8_t* bytes, std::size_t count) {
+    while (count > 0) {
+      ssize_t written = write(fd_, bytes, count);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      bytes += written;
+      count -= static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  // The whole file to the device, stopping when the job is cancelled.
+  bool SendTo(pappl_job_t* job, pappl_device_t* device) {
+    if (lseek(fd_, 0, SEEK_SET) != 0) return false;
+    std::array<std::uint8_t, 65536> buffer;
+    while (!papplJobIsCanceled(job)) {
+      ssize_t count = read(fd_, buffer.data(), buffer.size());
+      if (count < 0 && errno == EINTR) continue;
+      if (count < 0) return false;
+      if (count == 0) return true;
+      if (!WriteToDevice(device, {buffer.data(), static_cast<std::size_t>(count)})) return false;
+    }
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+struct RasterJob {
+  explicit RasterJob(pappl_job_t* job, CardSettings made) : settings(std::move(made)), spool(job) {
+    session.engine().spooler().StreamTo(
+        session.printer(), [this](const std::uint8_t* bytes, std::size_t count) {
+          return spool.Write(bytes, count);
+        });
+  }
+
+  std::unique_lock<std::mutex> engine{engine_in_use};
+  CardSettings settings;
+  SpoolFile spool;
+  EngineSession session;
+  std::optional<CardJob> card;
+  RgbImage page;
+  bool gray = false;
+};
+
+RasterJob* StateOf(pappl_job_t* job) { return static_cast<RasterJob*>(papplJobGetData(job)); }
+
+void Release(pappl_job_t* job) {
+  delete StateOf(job);
+  papplJobSetData(job, nullptr);
+}
+
+// A sentence of the library's as a job state message: a capital first letter.
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text;
+}
+
+bool Fail(pappl_job_t* job, const std::string& reason) {
+  std::string sentence = Sentence(reason);
+  papplJobSetMessage(job, "%s", sentence.c_str());
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", sentence.c_str());
+  Release(job);
+  return false;
+}
+
+// Runs one callback's work; a Failure of the library fails the job with its
+// sentence.
+template <typename Work>
+bool Guarded(pappl_job_t* job, Work work) {
+  try {
+    return work();
+  } catch (const std::exception& error) {
+    return Fail(job, error.what());
+  }
+}
+
+}  // namespace
+
+bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
+  return Guarded(job, [&] {
+    std::variant<CardSettings, std::string> made = CardSettingsOf(*options, RequestedOrientation(job));
+    if (auto* reason = std::get_if<std::string>(&made)) return Fail(job, *reason);
+    papplJobSetData(job, new RasterJob(job, std::get<CardSettings>(std::move(made))));
+    return true;
+  });
+}
+
+bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
+  return Guarded(job, [&] {
+    RasterJob* state = StateOf(job);
+    if (state == nullptr) return false;
+    const auto& header = options->header;
+    if (header.cupsBitsPerColor != 8 || (header.cupsBitsPerPixel != 24 && header.cupsBitsPerPixel != 8)) {
+      return Fail(job, "the raster is " + std::to_string(header.cupsBitsPerPixel) +
+                           " bits per pixel; the card printer takes 8-bit sRGB or grey.");
+    }
+    state->gray = header.cupsBitsPerPixel == 8;
+    state->page = RgbImage(static_cast<int>(header.cupsWidth), static_cast<int>(header.cupsHeight));
+    if (!state->card) state->card.emplace(state->session, state->settings, false);
+    return true;
+  });
+}
+
+bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned y,
+                     const unsigned char* line) {
+  RasterJob* state = StateOf(job);
+  if (state == nullptr) return false;
+  RgbImage& page = state->page;
+  if (y >= static_cast<unsigned>(page.height)) return true;
+  std::uint8_t* row = page.at(0, static_cast<int>(y));
+  if (state->gray) {
+    for (int x = 0; x < page.width; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = line[x];
+  } else {
+    std::memcpy(row, line, static_cast<std::size_t>(page.width) * 3);
+  }
+  return true;
+}
+
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
+  return Guarded(job, [&] {
+    RasterJob* state = StateOf(job);
+    if (state == nullptr) return false;
+    if (papplJobIsCanceled(job)) return true;
+    CardJob& card = *state->card;
+    card.PrintCard(
+        OntoSurface(std::move(state->page), card.width(), card.height()),
+        Fit::kCover);
+    return true;
+  });
+}
+
+bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+  return Guarded(job, [&] {
+    RasterJob* state = StateOf(job);
+    if (state == nullptr) return false;
+    if (papplJobIsCanceled(job)) {
+      Release(job);
+      return true;
+    }
+    if (!state->card) return Fail(job, "the document holds no page.");
+    state->card->EndDocument();
+    if (state->session.engine().spooler().FailedWrites(state->session.printer()) != 0) {
+      return Fail(job, "the card job could not be written to the spool.");
+    }
+    if (!state->spool.SendTo(job, device)) {
+      return Fail(job, "the card job could not be sent to the printer.");
+    }
+    Release(job);
+    return true;
+  });
+}
