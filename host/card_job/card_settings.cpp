@@ -7,14 +7,13 @@
 #include "host/card_job/device_settings.h"
 #include "host/card_job/errors.h"
 #include "host/card_job/number_text.h"
-#include "host/card_job/setting_ranges.h"
 #include "host/card_job/text_conversion.h"
 #include "settings/devmode_ranges.h"
 
 namespace {
 
 constexpr long kCopiesMax = 999;
-constexpr std::array<std::size_t, 3> kTrackLimits{kTrackLengths[0], kTrackLengths[1], kTrackLengths[2]};
+constexpr std::array<std::size_t, 3> kTrackLimits{99, 99, 149};
 
 // The characters each track can carry (the ISO magnetic-track sets): track 1
 // the 6-bit set from space to "_", tracks 2 and 3 the 4-bit set from "0" to

@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "host/printer_app/card_driver.h"
+#include "host/printer_app/device_watch.h"
+#include "host/printer_app/vendor_attributes.h"
 
 namespace {
 
@@ -48,6 +50,16 @@ bool SaveState(pappl_system_t* system, void* data) {
   return papplSystemSaveState(system, static_cast<const char*>(data));
 }
 
+// The web interface's names of the vendor attributes, as PAPPL's strings
+// files spell them ("key" = "text";).
+std::string VendorLabels() {
+  std::string strings;
+  for (const VendorAttribute& row : kVendorAttributes) {
+    strings.append("\"").append(row.name).append("\" = \"").append(row.label).append("\";\n");
+  }
+  return strings;
+}
+
 }  // namespace
 
 pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) {
@@ -71,8 +83,7 @@ pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) 
   // Beyond loopback, administration asks for a login; on loopback PAPPL
   // trusts its local users.
   bool remote = !IsLoopback(host);
-  std::string auth_service =
-      Option("auth-service", num_options, options, remote ? "login" : "");
+  std::string auth_service = Option("auth-service", num_options, options, remote ? "login" : "");
   std::string log_file = Option("log-file", num_options, options, "-");
   pappl_soptions_t system_options = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE |
                                     PAPPL_SOPTIONS_WEB_LOG | PAPPL_SOPTIONS_WEB_SECURITY |
@@ -92,7 +103,10 @@ pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) 
   papplSystemSetPrinterDrivers(system, 1, static_cast<pappl_pr_driver_t*>(data), CardAutoAdd,
                                nullptr, CardDriver, nullptr);
   papplSystemSetMIMECallback(system, NativeFormatOf, nullptr);
+  WatchDevices(system);
   papplSystemSetFooterHTML(system, "cardprint printer application");
+  static const std::string labels = VendorLabels();
+  papplSystemAddStringsData(system, "/cardprint-en.strings", "en", labels.c_str());
 
   // The state file's name lives as long as the system.
   static std::string state_file;

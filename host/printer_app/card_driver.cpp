@@ -40,8 +40,8 @@ void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attributes) {
         for (const VendorChoice& choice : row.choices) {
           std::string keyword(choice.keyword);
           if (choices == nullptr) {
-            choices = ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_KEYWORD,
-                                   supported.c_str(), nullptr, keyword.c_str());
+            choices = ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, supported.c_str(),
+                                   nullptr, keyword.c_str());
           } else {
             ippSetString(attributes, &choices, ippGetCount(choices), keyword.c_str());
           }
@@ -51,8 +51,8 @@ void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attributes) {
         break;
       }
       case VendorKind::kText:
-        // A text attribute's supported value is its longest length.
-        ippAddInteger(attributes, IPP_TAG_PRINTER, IPP_TAG_INTEGER, supported.c_str(), row.upper);
+        // A text attribute has no -supported values: PAPPL's command line
+        // and web interface then take it as text.
         ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_TEXT, fallback.c_str(), nullptr,
                      value.c_str());
         break;
@@ -91,8 +91,8 @@ bool CardDriver(pappl_system_t*, const char* driver_name, const char*, const cha
   data->content_default = PAPPL_CONTENT_AUTO;
   data->quality_default = IPP_QUALITY_NORMAL;
   data->scaling_default = PAPPL_SCALING_FILL;
-  data->raster_types =
-      static_cast<pappl_raster_type_t>(PAPPL_PWG_RASTER_TYPE_SRGB_8 | PAPPL_PWG_RASTER_TYPE_SGRAY_8);
+  data->raster_types = static_cast<pappl_raster_type_t>(PAPPL_PWG_RASTER_TYPE_SRGB_8 |
+                                                        PAPPL_PWG_RASTER_TYPE_SGRAY_8);
   data->sides_supported = PAPPL_SIDES_ONE_SIDED;
   data->sides_default = PAPPL_SIDES_ONE_SIDED;
 

@@ -16,7 +16,8 @@ std::variant<std::optional<std::string>, std::string> SettingValue(const VendorA
     case VendorKind::kBoolean:
       if (value == "true") return Result(std::optional<std::string>("True"));
       if (value == "false") return Result(std::optional<std::string>("False"));
-      return Result(std::in_place_index<1>, "takes true or false, not \"" + std::string(value) + "\".");
+      return Result(std::in_place_index<1>,
+                    "takes true or false, not \"" + std::string(value) + "\".");
     case VendorKind::kKeyword: {
       auto choice = std::find_if(row.choices.begin(), row.choices.end(),
                                  [&](const VendorChoice& c) { return c.keyword == value; });
@@ -55,9 +56,9 @@ ipp_orient_t RequestedOrientation(pappl_job_t* job) {
 std::variant<CardSettings, std::string> CardSettingsOf(const pappl_pr_options_t& options,
                                                        ipp_orient_t orientation) {
   CardSettings settings = DefaultCardSettings();
-  bool portrait =
-      orientation == IPP_ORIENT_PORTRAIT || orientation == IPP_ORIENT_REVERSE_PORTRAIT;
-  if (auto reason = ApplySetting(settings, "CardOrientation", portrait ? "Portrait" : "Landscape")) {
+  bool portrait = orientation == IPP_ORIENT_PORTRAIT || orientation == IPP_ORIENT_REVERSE_PORTRAIT;
+  if (auto reason =
+          ApplySetting(settings, "CardOrientation", portrait ? "Portrait" : "Landscape")) {
     return *reason;
   }
   // Monochrome work is the black panel alone.
@@ -69,13 +70,18 @@ std::variant<CardSettings, std::string> CardSettingsOf(const pappl_pr_options_t&
     const char* given = cupsGetOption(name.c_str(), options.num_vendor, options.vendor);
     std::string_view value = given != nullptr ? std::string_view(given) : row.fallback;
     auto made = SettingValue(row, value);
-    if (auto* refusal = std::get_if<std::string>(&made)) return name + " " + *refusal;
+    if (auto* refusal = std::get_if<std::string>(&made)) {
+      return "The job attribute " + name + " " + *refusal;
+    }
     const std::optional<std::string>& setting_value = std::get<0>(made);
     if (!setting_value) continue;
-    if (auto reason = ApplySetting(settings, row.setting, *setting_value)) return name + ": " + *reason;
+    if (auto reason = ApplySetting(settings, row.setting, *setting_value)) {
+      return "The job attribute " + name + " is refused: " + *reason;
+    }
   }
   if (options.copies > 1) {
-    if (auto reason = ApplySetting(settings, "Copies", std::to_string(options.copies))) return *reason;
+    if (auto reason = ApplySetting(settings, "Copies", std::to_string(options.copies)))
+      return *reason;
   }
   if (auto reason = FinishSettings(settings, false)) return *reason;
   return settings;

@@ -21,6 +21,6 @@ int main(int argc, char* argv[]) {
   static pappl_pr_driver_t drivers[] = {
       {kCardDriverName, kCardDriverDescription, kCardDeviceId, nullptr},
   };
-  return papplMainloop(argc, argv, CARDPRINT_VERSION, nullptr, 1, drivers, CardAutoAdd,
-                       CardDriver, nullptr, nullptr, MakeSystem, nullptr, drivers);
+  return papplMainloop(argc, argv, CARDPRINT_VERSION, nullptr, 1, drivers, CardAutoAdd, CardDriver,
+                       nullptr, nullptr, MakeSystem, nullptr, drivers);
 }

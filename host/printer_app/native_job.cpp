@@ -43,10 +43,11 @@ bool ReadWhole(const char* path, Each each) {
 bool PrintNativeJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   const char* path = papplJobGetFilename(job);
   JobReader reader;
-  if (!ReadWhole(path, [&](std::span<const std::uint8_t> bytes) {
-        reader.Feed(bytes);
-        return !reader.fault();
-      }) &&
+  if (!ReadWhole(path,
+                 [&](std::span<const std::uint8_t> bytes) {
+                   reader.Feed(bytes);
+                   return !reader.fault();
+                 }) &&
       !reader.fault()) {
     papplJobSetMessage(job, "The job file cannot be read.");
     return false;
@@ -58,13 +59,17 @@ bool PrintNativeJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* devic
                        fault.reason.c_str(), static_cast<unsigned long long>(fault.offset));
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Malformed card job: %s (at byte %llu).",
                 fault.reason.c_str(), static_cast<unsigned long long>(fault.offset));
+    DropJobFile(job);
     return false;
   }
   papplJobSetImpressions(job, reader.pages());
   if (!ReadWhole(path, [&](std::span<const std::uint8_t> bytes) {
         return !papplJobIsCanceled(job) && WriteToDevice(device, bytes);
       })) {
-    if (!papplJobIsCanceled(job)) papplJobSetMessage(job, "The job could not be sent to the printer.");
+    if (!papplJobIsCanceled(job)) {
+      papplJobSetMessage(job, "The job could not be sent to the printer.");
+    }
+    DropJobFile(job);
     return false;
   }
   papplJobSetImpressionsCompleted(job, reader.pages());

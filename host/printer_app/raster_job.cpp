@@ -82,9 +82,8 @@ class SpoolFile {
 struct RasterJob {
   explicit RasterJob(pappl_job_t* job, CardSettings made) : settings(std::move(made)), spool(job) {
     session.engine().spooler().StreamTo(
-        session.printer(), [this](const std::uint8_t* bytes, std::size_t count) {
-          return spool.Write(bytes, count);
-        });
+        session.printer(),
+        [this](const std::uint8_t* bytes, std::size_t count) { return spool.Write(bytes, count); });
   }
 
   std::unique_lock<std::mutex> engine{engine_in_use};
@@ -114,6 +113,7 @@ bool Fail(pappl_job_t* job, const std::string& reason) {
   papplJobSetMessage(job, "%s", sentence.c_str());
   papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", sentence.c_str());
   Release(job);
+  DropJobFile(job);
   return false;
 }
 
@@ -132,9 +132,13 @@ bool Guarded(pappl_job_t* job, Work work) {
 
 bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
   return Guarded(job, [&] {
-    std::variant<CardSettings, std::string> made = CardSettingsOf(*options, RequestedOrientation(job));
+    std::variant<CardSettings, std::string> made =
+        CardSettingsOf(*options, RequestedOrientation(job));
     if (auto* reason = std::get_if<std::string>(&made)) return Fail(job, *reason);
     papplJobSetData(job, new RasterJob(job, std::get<CardSettings>(std::move(made))));
+    // The printer makes the copies of each card itself (the settings carry
+    // them): PAPPL is to send each page once.
+    options->copies = 1;
     return true;
   });
 }
@@ -144,7 +148,8 @@ bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
     RasterJob* state = StateOf(job);
     if (state == nullptr) return false;
     const auto& header = options->header;
-    if (header.cupsBitsPerColor != 8 || (header.cupsBitsPerPixel != 24 && header.cupsBitsPerPixel != 8)) {
+    if (header.cupsBitsPerColor != 8 ||
+        (header.cupsBitsPerPixel != 24 && header.cupsBitsPerPixel != 8)) {
       return Fail(job, "the raster is " + std::to_string(header.cupsBitsPerPixel) +
                            " bits per pixel; the card printer takes 8-bit sRGB or grey.");
     }
@@ -176,9 +181,7 @@ bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsig
     if (state == nullptr) return false;
     if (papplJobIsCanceled(job)) return true;
     CardJob& card = *state->card;
-    card.PrintCard(
-        OntoSurface(std::move(state->page), card.width(), card.height()),
-        Fit::kCover);
+    card.PrintCard(OntoSurface(std::move(state->page), card.width(), card.height()), Fit::kCover);
     return true;
   });
 }
@@ -189,6 +192,7 @@ bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
     if (state == nullptr) return false;
     if (papplJobIsCanceled(job)) {
       Release(job);
+      DropJobFile(job);
       return true;
     }
     if (!state->card) return Fail(job, "the document holds no page.");
@@ -200,6 +204,7 @@ bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
       return Fail(job, "the card job could not be sent to the printer.");
     }
     Release(job);
+    if (papplJobIsCanceled(job)) DropJobFile(job);
     return true;
   });
 }
