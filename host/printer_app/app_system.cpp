@@ -11,7 +11,6 @@
 
 #include "host/printer_app/card_driver.h"
 #include "host/printer_app/device_watch.h"
-#include "host/printer_app/vendor_attributes.h"
 
 namespace {
 
@@ -50,16 +49,6 @@ bool SaveState(pappl_system_t* system, void* data) {
   return papplSystemSaveState(system, static_cast<const char*>(data));
 }
 
-// The web interface's names of the vendor attributes, as PAPPL's strings
-// files spell them ("key" = "text";).
-std::string VendorLabels() {
-  std::string strings;
-  for (const VendorAttribute& row : kVendorAttributes) {
-    strings.append("\"").append(row.name).append("\" = \"").append(row.label).append("\";\n");
-  }
-  return strings;
-}
-
 }  // namespace
 
 pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) {
@@ -88,7 +77,8 @@ pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) 
   pappl_soptions_t system_options = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE |
                                     PAPPL_SOPTIONS_WEB_LOG | PAPPL_SOPTIONS_WEB_SECURITY |
                                     PAPPL_SOPTIONS_WEB_TLS;
-  if (remote) system_options |= PAPPL_SOPTIONS_WEB_REMOTE;
+  // TLS guards what crosses the network; on loopback it is left off.
+  system_options |= remote ? PAPPL_SOPTIONS_WEB_REMOTE : PAPPL_SOPTIONS_NO_TLS;
 
   pappl_system_t* system = papplSystemCreate(
       system_options, kName, port, "_print,_universal", spool_folder.c_str(), log_file.c_str(),
@@ -101,12 +91,10 @@ pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) 
     return nullptr;
   }
   papplSystemSetPrinterDrivers(system, 1, static_cast<pappl_pr_driver_t*>(data), CardAutoAdd,
-                               nullptr, CardDriver, nullptr);
+                               CardPrinterCreated, CardDriver, nullptr);
   papplSystemSetMIMECallback(system, NativeFormatOf, nullptr);
   WatchDevices(system);
   papplSystemSetFooterHTML(system, "cardprint printer application");
-  static const std::string labels = VendorLabels();
-  papplSystemAddStringsData(system, "/cardprint-en.strings", "en", labels.c_str());
 
   // The state file's name lives as long as the system.
   static std::string state_file;

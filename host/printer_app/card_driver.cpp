@@ -61,6 +61,19 @@ void AddVendorAttributes(pappl_pr_driver_data_t* data, ipp_t* attributes) {
   }
 }
 
+// What IPP Everywhere asks a printer to state that PAPPL leaves to the
+// driver: no preferred attributes, one-sided raster, and the rendering intent
+// left to the printer (the driver's colour correction is its own).
+void AddEverywhereAttributes(ipp_t* attributes) {
+  ippAddBoolean(attributes, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default",
+               nullptr, "auto");
+  ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported",
+               nullptr, "auto");
+  ippAddString(attributes, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back",
+               nullptr, "normal");
+}
+
 }  // namespace
 
 static_assert(kVendorAttributes.size() <= PAPPL_MAX_VENDOR);
@@ -119,7 +132,19 @@ bool CardDriver(pappl_system_t*, const char* driver_name, const char*, const cha
 
   *attributes = ippNew();
   AddVendorAttributes(data, *attributes);
+  AddEverywhereAttributes(*attributes);
   return true;
+}
+
+void CardPrinterCreated(pappl_printer_t* printer, void*) {
+  // The YMCKO ribbon, whose level the printer's language does not report.
+  pappl_supply_t ribbon{};
+  ribbon.color = PAPPL_SUPPLY_COLOR_MULTIPLE;
+  std::strncpy(ribbon.description, "YMCKO ribbon", sizeof ribbon.description - 1);
+  ribbon.is_consumed = true;
+  ribbon.level = -1;
+  ribbon.type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
+  papplPrinterSetSupplies(printer, 1, &ribbon);
 }
 
 const char* CardAutoAdd(const char*, const char*, const char* device_id, void*) {

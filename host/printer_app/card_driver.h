@@ -21,6 +21,9 @@ bool CardDriver(pappl_system_t* system, const char* driver_name, const char* dev
                 const char* device_id, pappl_pr_driver_data_t* data, ipp_t** attributes,
                 void* context);
 
+// PAPPL's printer-created callback: the printer's supplies (the ribbon).
+void CardPrinterCreated(pappl_printer_t* printer, void* context);
+
 // PAPPL's auto-add callback: the card printer's driver for a device that
 // says it speaks the card printer's language.
 const char* CardAutoAdd(const char* device_info, const char* device_uri, const char* device_id,

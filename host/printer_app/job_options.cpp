@@ -44,31 +44,48 @@ std::variant<std::optional<std::string>, std::string> SettingValue(const VendorA
 
 }  // namespace
 
-ipp_orient_t RequestedOrientation(pappl_job_t* job) {
-  if (ipp_attribute_t* given = papplJobGetAttribute(job, "orientation-requested")) {
-    return static_cast<ipp_orient_t>(ippGetInteger(given, 0));
-  }
+JobRequest RequestOf(pappl_job_t* job) {
   pappl_pr_driver_data_t data;
   papplPrinterGetDriverData(papplJobGetPrinter(job), &data);
-  return data.orient_default;
+  JobRequest request{data.orient_default, data.color_default == PAPPL_COLOR_MODE_MONOCHROME, {}};
+  if (ipp_attribute_t* given = papplJobGetAttribute(job, "orientation-requested")) {
+    request.orientation = static_cast<ipp_orient_t>(ippGetInteger(given, 0));
+  }
+  if (ipp_attribute_t* given = papplJobGetAttribute(job, "print-color-mode")) {
+    const char* mode = ippGetString(given, 0, nullptr);
+    request.monochrome = mode != nullptr && std::string_view(mode) == "monochrome";
+  }
+  ipp_t* attributes = papplPrinterGetDriverAttributes(papplJobGetPrinter(job));
+  for (const VendorAttribute& row : kVendorAttributes) {
+    std::string name(row.name);
+    if (ipp_attribute_t* fallback =
+            ippFindAttribute(attributes, (name + "-default").c_str(), IPP_TAG_ZERO)) {
+      char value[1024];
+      ippAttributeString(fallback, value, sizeof value);
+      request.vendor_defaults[name] = value;
+    }
+  }
+  ippDelete(attributes);
+  return request;
 }
 
 std::variant<CardSettings, std::string> CardSettingsOf(const pappl_pr_options_t& options,
-                                                       ipp_orient_t orientation) {
+                                                       const JobRequest& request) {
   CardSettings settings = DefaultCardSettings();
-  bool portrait = orientation == IPP_ORIENT_PORTRAIT || orientation == IPP_ORIENT_REVERSE_PORTRAIT;
+  bool portrait = request.orientation == IPP_ORIENT_PORTRAIT ||
+                  request.orientation == IPP_ORIENT_REVERSE_PORTRAIT;
   if (auto reason =
           ApplySetting(settings, "CardOrientation", portrait ? "Portrait" : "Landscape")) {
     return *reason;
   }
-  // Monochrome work is the black panel alone.
-  if (options.print_color_mode == PAPPL_COLOR_MODE_MONOCHROME) {
-    if (auto reason = ApplySetting(settings, "ColorPanels", "False")) return *reason;
-  }
   for (const VendorAttribute& row : kVendorAttributes) {
     std::string name(row.name);
     const char* given = cupsGetOption(name.c_str(), options.num_vendor, options.vendor);
-    std::string_view value = given != nullptr ? std::string_view(given) : row.fallback;
+    auto printer_default = request.vendor_defaults.find(name);
+    std::string_view value = given != nullptr ? std::string_view(given)
+                             : printer_default != request.vendor_defaults.end()
+                                 ? std::string_view(printer_default->second)
+                                 : row.fallback;
     auto made = SettingValue(row, value);
     if (auto* refusal = std::get_if<std::string>(&made)) {
       return "The job attribute " + name + " " + *refusal;
@@ -78,6 +95,10 @@ std::variant<CardSettings, std::string> CardSettingsOf(const pappl_pr_options_t&
     if (auto reason = ApplySetting(settings, row.setting, *setting_value)) {
       return "The job attribute " + name + " is refused: " + *reason;
     }
+  }
+  // Monochrome work is the black panel alone, whatever the panel settings.
+  if (request.monochrome) {
+    if (auto reason = ApplySetting(settings, "ColorPanels", "False")) return *reason;
   }
   if (options.copies > 1) {
     if (auto reason = ApplySetting(settings, "Copies", std::to_string(options.copies)))

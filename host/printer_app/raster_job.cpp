@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -25,27 +26,22 @@ namespace {
 // time, whichever printer it is for.
 std::mutex engine_in_use;
 
-// The job's driver output, kept in a spool file until the job ends.
+// The job's driver output, kept in a file of its own until the job ends: a
+// temporary file (in TMPDIR, else /tmp) that has no name once it is open, so
+// that nothing of it outlives the job, whatever ends it.
 class SpoolFile {
  public:
-  explicit SpoolFile(pappl_job_t* job) {
-    char name[1024];
-    // PAPPL names the file and makes it for writing; it is opened again to
-    // be read back too.
-    int made = papplJobOpenFile(job, name, sizeof name, nullptr, "cardjob", "w");
-    if (made >= 0) {
-      close(made);
-      path_ = name;
-      fd_ = open(name, O_RDWR | O_CLOEXEC);
-    }
+  SpoolFile() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string name = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
+                       "/cardprint-app-job-XXXXXX";
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0) {
       throw Failure("the spool file for the card job cannot be made: " + ReasonOf(errno) + ".");
     }
+    unlink(name.c_str());
   }
-  ~SpoolFile() {
-    close(fd_);
-    if (!path_.empty()) unlink(path_.c_str());
-  }
+  ~SpoolFile() { close(fd_); }
   SpoolFile(const SpoolFile&) = delete;
   SpoolFile& operator=(const SpoolFile&) = delete;
 
@@ -76,11 +72,10 @@ class SpoolFile {
 
  private:
   int fd_ = -1;
-  std::string path_;
 };
 
 struct RasterJob {
-  explicit RasterJob(pappl_job_t* job, CardSettings made) : settings(std::move(made)), spool(job) {
+  explicit RasterJob(CardSettings made) : settings(std::move(made)) {
     session.engine().spooler().StreamTo(
         session.printer(),
         [this](const std::uint8_t* bytes, std::size_t count) { return spool.Write(bytes, count); });
@@ -132,10 +127,9 @@ bool Guarded(pappl_job_t* job, Work work) {
 
 bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
   return Guarded(job, [&] {
-    std::variant<CardSettings, std::string> made =
-        CardSettingsOf(*options, RequestedOrientation(job));
+    std::variant<CardSettings, std::string> made = CardSettingsOf(*options, RequestOf(job));
     if (auto* reason = std::get_if<std::string>(&made)) return Fail(job, *reason);
-    papplJobSetData(job, new RasterJob(job, std::get<CardSettings>(std::move(made))));
+    papplJobSetData(job, new RasterJob(std::get<CardSettings>(std::move(made))));
     // The printer makes the copies of each card itself (the settings carry
     // them): PAPPL is to send each page once.
     options->copies = 1;

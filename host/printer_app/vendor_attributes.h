@@ -28,7 +28,6 @@ struct VendorChoice {
 
 struct VendorAttribute {
   std::string_view name;     // the IPP job attribute, "cardprint-black-panel"
-  std::string_view label;    // its name in the web interface
   std::string_view setting;  // the card-job setting, "BlackPanel"
   VendorKind kind;
   int lower = 0;  // kInteger: the range
@@ -46,29 +45,29 @@ inline constexpr std::array<VendorChoice, 4> kMagModeChoices{{
 
 // clang-format off
 inline constexpr std::array<VendorAttribute, 23> kVendorAttributes{{
-  // IPP attribute, web label, card-job setting, kind, range, choices, default
-  {"cardprint-color-panels", "Colour panels (YMC)", "ColorPanels", VendorKind::kBoolean, 0, 0, {}, "true"},
-  {"cardprint-black-panel", "Black panel (K)", "BlackPanel", VendorKind::kBoolean, 0, 0, {}, "true"},
-  {"cardprint-overlay-panel", "Overlay panel (O)", "OverlayPanel", VendorKind::kBoolean, 0, 0, {}, "true"},
-  {"cardprint-print-area", "Print area (X,Y,CX,CY or Full)", "PrintArea", VendorKind::kText, 0, 0, {}, "Full"},
-  {"cardprint-overlay-area-1", "Overlay area 1 (TYPE:X,Y,CX,CY or None)", "OverlayArea1", VendorKind::kText, 0, 0, {}, "None"},
-  {"cardprint-overlay-area-2", "Overlay area 2 (TYPE:X,Y,CX,CY or None)", "OverlayArea2", VendorKind::kText, 0, 0, {}, "None"},
-  {"cardprint-overlay-area-3", "Overlay area 3 (TYPE:X,Y,CX,CY or None)", "OverlayArea3", VendorKind::kText, 0, 0, {}, "None"},
-  {"cardprint-overlay-area-4", "Overlay area 4 (TYPE:X,Y,CX,CY or None)", "OverlayArea4", VendorKind::kText, 0, 0, {}, "None"},
-  {"cardprint-yellow-adjust", "Yellow", "YellowAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
-  {"cardprint-saturation-adjust", "Saturation", "SaturationAdjust", VendorKind::kInteger, kSaturationRange.lower, kSaturationRange.upper, {}, "0"},
-  {"cardprint-magenta-adjust", "Magenta", "MagentaAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
-  {"cardprint-cyan-adjust", "Cyan", "CyanAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
-  {"cardprint-color-correction", "Colour correction", "ColorCorrection", VendorKind::kBoolean, 0, 0, {}, "true"},
-  {"cardprint-document-mode", "Document mode", "DocumentMode", VendorKind::kInteger, 0, 1, {}, "0"},
-  {"cardprint-adjust-1", "Print position adjustment 1", "Adjust1", VendorKind::kInteger, kAdjust1Range.lower, kAdjust1Range.upper, {}, "0"},
-  {"cardprint-adjust-2", "Print position adjustment 2", "Adjust2", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
-  {"cardprint-adjust-3", "Print position adjustment 3", "Adjust3", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
-  {"cardprint-adjust-4", "Print position adjustment 4", "Adjust4", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
-  {"cardprint-mag-encoder", "Magnetic encoder fitted", "MagEncoder", VendorKind::kBoolean, 0, 0, {}, "false"},
-  {"cardprint-mag-mode", "Encoding mode", "MagMode", VendorKind::kKeyword, 0, 0, kMagModeChoices, "auto"},
-  {"cardprint-track-1", "Track 1 text", "Track1", VendorKind::kText, 0, 0, {}, ""},
-  {"cardprint-track-2", "Track 2 text", "Track2", VendorKind::kText, 0, 0, {}, ""},
-  {"cardprint-track-3", "Track 3 text", "Track3", VendorKind::kText, 0, 0, {}, ""},
+  // IPP attribute, card-job setting, kind, range, choices, default
+  {"cardprint-color-panels", "ColorPanels", VendorKind::kBoolean, 0, 0, {}, "true"},
+  {"cardprint-black-panel", "BlackPanel", VendorKind::kBoolean, 0, 0, {}, "true"},
+  {"cardprint-overlay-panel", "OverlayPanel", VendorKind::kBoolean, 0, 0, {}, "true"},
+  {"cardprint-print-area", "PrintArea", VendorKind::kText, 0, 0, {}, "Full"},
+  {"cardprint-overlay-area-1", "OverlayArea1", VendorKind::kText, 0, 0, {}, "None"},
+  {"cardprint-overlay-area-2", "OverlayArea2", VendorKind::kText, 0, 0, {}, "None"},
+  {"cardprint-overlay-area-3", "OverlayArea3", VendorKind::kText, 0, 0, {}, "None"},
+  {"cardprint-overlay-area-4", "OverlayArea4", VendorKind::kText, 0, 0, {}, "None"},
+  {"cardprint-yellow-adjust", "YellowAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
+  {"cardprint-saturation-adjust", "SaturationAdjust", VendorKind::kInteger, kSaturationRange.lower, kSaturationRange.upper, {}, "0"},
+  {"cardprint-magenta-adjust", "MagentaAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
+  {"cardprint-cyan-adjust", "CyanAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
+  {"cardprint-color-correction", "ColorCorrection", VendorKind::kBoolean, 0, 0, {}, "true"},
+  {"cardprint-document-mode", "DocumentMode", VendorKind::kInteger, 0, 1, {}, "0"},
+  {"cardprint-adjust-1", "Adjust1", VendorKind::kInteger, kAdjust1Range.lower, kAdjust1Range.upper, {}, "0"},
+  {"cardprint-adjust-2", "Adjust2", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
+  {"cardprint-adjust-3", "Adjust3", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
+  {"cardprint-adjust-4", "Adjust4", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},
+  {"cardprint-mag-encoder", "MagEncoder", VendorKind::kBoolean, 0, 0, {}, "false"},
+  {"cardprint-mag-mode", "MagMode", VendorKind::kKeyword, 0, 0, kMagModeChoices, "auto"},
+  {"cardprint-track-1", "Track1", VendorKind::kText, 0, 0, {}, ""},
+  {"cardprint-track-2", "Track2", VendorKind::kText, 0, 0, {}, ""},
+  {"cardprint-track-3", "Track3", VendorKind::kText, 0, 0, {}, ""},
 }};
 // clang-format on
