@@ -35,6 +35,13 @@ void DropJobFile(pappl_job_t* job) {
   }
   struct stat info {};
   if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
-  std::string file = folder + "/" + name + "." + extension;
+  // PAPPL names the file after the job as it names files: a slash, control
+  // characters and bytes beyond ASCII become underscores.
+  std::string file_name = name;
+  for (char& c : file_name) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '/' || byte < 0x20 || byte >= 0x7F) c = '_';
+  }
+  std::string file = folder + "/" + file_name + "." + extension;
   if (lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(file.c_str());
 }
