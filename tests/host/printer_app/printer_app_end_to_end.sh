@@ -313,6 +313,7 @@ wait_deadline=$((SECONDS + 300))
 while (($(find "$work/out/load" -name '*.prn' -size +0 | wc -l) < 50)) \
   || [[ -n "$(timeout 10 "${app_command[@]}" jobs -d load | grep -v -E ' (completed|canceled|aborted) ')" ]]; do
   ((SECONDS < wait_deadline)) || fail "the 50 jobs did not all print within 300 s"
+  kill -0 "$server_pid" 2>/dev/null || fail "the server stopped while it printed the 50 jobs"
   sleep 0.5
 done
 wait "${clients[@]}"
