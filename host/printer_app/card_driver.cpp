@@ -137,6 +137,13 @@ bool CardDriver(pappl_system_t*, const char* driver_name, const char*, const cha
 }
 
 void CardPrinterCreated(pappl_printer_t* printer, void*) {
+  // One job at a time: further jobs are answered "busy" and their clients
+  // send them again, as IPP clients do. The job scheduler of PAPPL 1.3.1
+  // can start a queued job twice, or close the device under the next job,
+  // when a job is queued while another one ends; with one job active there
+  // is no queued job to start twice.
+  papplPrinterSetMaxActiveJobs(printer, 1);
+
   // The YMCKO ribbon, whose level the printer's language does not report.
   pappl_supply_t ribbon{};
   ribbon.color = PAPPL_SUPPLY_COLOR_MULTIPLE;

@@ -303,8 +303,19 @@ for client in 1 2 3 4 5; do
   (
     for n in $(seq 10); do
       if ((n % 2)); then file=$designs/card.png; else file=$work/expected/card.prn; fi
-      timeout 60 "${app_command[@]}" submit -d load -t "load-$client-$n" "$file" >/dev/null \
-        || echo "client $client: job $n was not taken" >>"$work/log/load-errors"
+      # The printer takes one job at a time and answers "busy" while it
+      # prints; a client sends its job again, for at most 240 s.
+      deadline=$((SECONDS + 240))
+      until timeout 60 "${app_command[@]}" submit -d load -t "load-$client-$n" "$file" \
+          >/dev/null 2>"$work/log/load-$client-$n.err"; do
+        if ! grep -q 'Currently printing another job' "$work/log/load-$client-$n.err" \
+            || ((SECONDS >= deadline)); then
+          echo "client $client: job $n was not taken: $(cat "$work/log/load-$client-$n.err")" \
+            >>"$work/log/load-errors"
+          break
+        fi
+        sleep 0.$((RANDOM % 5 + 1))
+      done
     done
   ) &
   clients+=($!)
