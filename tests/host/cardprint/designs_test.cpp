@@ -116,9 +116,13 @@ TEST(PrintDesigns, SnapBlackPutsNearBlackBarsOnTheBlackPanel) {
   std::vector<std::uint8_t> plain = JobBytes({Design("design_barcode.jpg")});
   EXPECT_LT(BlackDots(plain), kBarDots / 100);
   EXPECT_EQ(JobBytes({Design("design_barcode.jpg"), "--snap-black", "0"}), plain);
+  // Snapped in the design, the bars go to the black panel; doubling them
+  // onto the card blends the dot at each edge of a bar with the white
+  // beside it, so at least 14 of each bar's 16 dots across and 254 of its
+  // 256 lines print black.
   std::size_t snapped = BlackDots(JobBytes({Design("design_barcode.jpg"), "--snap-black", "64"}));
-  EXPECT_GT(snapped, kBarDots * 95 / 100);
-  EXPECT_LT(snapped, kBarDots * 105 / 100);
+  EXPECT_GE(snapped, std::size_t{24 * 14 * 254});
+  EXPECT_LE(snapped, kBarDots);
 }
 
 struct BadDesign {
