@@ -364,6 +364,47 @@ Picture Cmyk(bool inverted) {
   return cmyk;
 }
 
+// A CMYK profile made with LittleCMS that reads inks as the plain
+// conversion does, but with cyan and yellow changing places: a decoder that
+// ignores it prints the design's reds blue.
+int SwappedInks(const cmsUInt16Number in[], cmsUInt16Number out[], void* to_lab) {
+  double light_black = 1 - in[3] / 65535.0;
+  cmsUInt16Number rgb[3];
+  for (int c = 0; c < 3; ++c) {
+    double light = 1 - in[2 - c] / 65535.0;
+    rgb[c] = static_cast<cmsUInt16Number>(light * light_black * 65535 + 0.5);
+  }
+  cmsDoTransform(static_cast<cmsHTRANSFORM>(to_lab), rgb, out, 1);
+  return TRUE;
+}
+
+Bytes SwappedCmykProfile() {
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  // A version 2 profile: its lut16 table holds a grid alone (version 4's
+  // table wants curves around it), in version 2's Lab encoding.
+  cmsHPROFILE lab = cmsCreateLab2Profile(nullptr);
+  cmsHTRANSFORM to_lab =
+      cmsCreateTransform(srgb, TYPE_RGB_16, lab, TYPE_LabV2_16, INTENT_RELATIVE_COLORIMETRIC, 0);
+  cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+  cmsSetProfileVersion(profile, 2.1);
+  cmsSetDeviceClass(profile, cmsSigOutputClass);
+  cmsSetColorSpace(profile, cmsSigCmykData);
+  cmsSetPCS(profile, cmsSigLabData);
+  cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+  cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 4, 3);
+  cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 11, 4, 3, nullptr);
+  cmsStageSampleCLut16bit(grid, SwappedInks, to_lab, 0);
+  cmsPipelineInsertStage(pipeline, cmsAT_BEGIN, grid);
+  cmsWriteTag(profile, cmsSigAToB0Tag, pipeline);
+  Bytes bytes = ProfileBytes(profile);
+  cmsPipelineFree(pipeline);
+  cmsCloseProfile(profile);
+  cmsDeleteTransform(to_lab);
+  cmsCloseProfile(lab);
+  cmsCloseProfile(srgb);
+  return bytes;
+}
+
 // Bars 4 dots wide every 8 dots across the middle of a card-sized drawing
 // (1024 x 656 dots at 300 dpi), black on white, in PDF and SVG.
 constexpr int kCardWidth = 1024;
@@ -517,6 +558,14 @@ int main(int argc, char** argv) {
   WriteFile("design_cmyk_adobe.jpg", Jpeg(inverted, cmyk));
   cmyk.stored = JCS_YCCK;
   WriteFile("design_ycck_adobe.jpg", Jpeg(inverted, cmyk));
+
+  Picture swapped = Cmyk(false);
+  for (std::size_t i = 0; i < swapped.pixels.size(); i += 4)
+    std::swap(swapped.pixels[i], swapped.pixels[i + 2]);
+  cmyk.stored = JCS_CMYK;
+  cmyk.adobe_marker = false;
+  cmyk.profile = SwappedCmykProfile();
+  WriteFile("design_cmyk_profile.jpg", Jpeg(swapped, cmyk));
 
   cmsHPROFILE adobe = AdobeRgb();
   Picture in_adobe = InSpace(adobe);
