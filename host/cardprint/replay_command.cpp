@@ -53,7 +53,8 @@ The script is an object:
                       (DrvBitBlt with a solid brush)
     blit              "pdev", "file" (raw 8-bit RGB, rows top-down),
                       "size": [w, h], "at": [x, y] (DrvBitBlt SRCCOPY)
-    image             "pdev", "file" (PNG or JPEG), "rect": [x, y, w, h]
+    image             "pdev", "file" (PNG, JPEG, PDF or SVG: its first page),
+                      "rect": [x, y, w, h]
                       (DrvStretchBlt)
   "pdev" names the "id" of an earlier DrvEnablePDEV; paths are relative to
   the script. A malformed script is refused before any call runs.
