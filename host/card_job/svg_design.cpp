@@ -34,8 +34,15 @@ bool LooksLikeSvg(std::span<const std::uint8_t> bytes) {
 }
 
 SvgDesign::SvgDesign(std::span<const std::uint8_t> bytes, std::string_view name) : name_(name) {
+  // Read with the file as its base, so that pictures it links beside it
+  // are drawn too.
   GError* error = nullptr;
-  handle_ = rsvg_handle_new_from_data(bytes.data(), bytes.size(), &error);
+  GInputStream* stream =
+      g_memory_input_stream_new_from_data(bytes.data(), static_cast<gssize>(bytes.size()), nullptr);
+  GFile* base = g_file_new_for_path(name_.c_str());
+  handle_ = rsvg_handle_new_from_stream_sync(stream, base, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
+  g_object_unref(base);
+  g_object_unref(stream);
   if (handle_ == nullptr) {
     throw Failure("the image " + name_ + " is a damaged SVG file (" + MessageOf(error) + ").");
   }

@@ -173,6 +173,15 @@ TEST(DesignFile, DrawsPdfAndSvgAtTheCardsResolution) {
   }
 }
 
+TEST(DesignFile, DrawsThePicturesAnSvgLinksBesideIt) {
+  // The plain design's 8 x 8 blocks, drawn 10.67 times larger: the middle of
+  // the block at (20, 20) keeps its colour.
+  RgbImage card = DesignFile(Design("design_linked.svg")).Page(0, 656, 1024, Fit::kCover);
+  ASSERT_EQ(card.width, 683);
+  RgbImage plain = Shown(Design("design_plain.png"));
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(card.at(213, 213)[c], plain.at(20, 20)[c], 1);
+}
+
 TEST(DesignFile, DrawsEachPdfPageToFitTheCard) {
   DesignFile two(Design("design_two_pages.pdf"));
   ASSERT_EQ(two.pages(), 2);

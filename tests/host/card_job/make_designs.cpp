@@ -600,6 +600,9 @@ int main(int argc, char** argv) {
   WriteFile("design_no_pages.pdf", PdfWithoutPages());
   WriteText("design_damaged.pdf", "%PDF-1.4\n1 0 obj\n<< /Type /Catalog\n");
   WriteText("design_bars.svg", BarsSvg());
+  WriteText("design_linked.svg",
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"96\">\n"
+            "<image href=\"design_plain.png\" width=\"64\" height=\"96\"/>\n</svg>\n");
   WriteText("design_broken.svg",
             "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\">\n"
             "<rect width=\"5\" height=\"5\"\n</svg>\n");
