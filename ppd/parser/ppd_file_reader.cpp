@@ -161,6 +161,15 @@ bool BeyondSelection(const PPDOBJ* ppd, const CHAR* feature, const CHAR* option)
 // Reports the constraints that name an option beyond the selection byte, and
 // puts the refusals back in line order; FALSE when the list cannot grow.
 bool ReportConstraintsBeyondSelection(READER* reader) {
+  // Only a feature with more options than a selection byte can name has an
+  // option beyond it; most descriptions have none, and their constraints
+  // need no look-up.
+  bool anyLongFeature = false;
+  for (LISTOBJ* group = reader->ppd->uiGroups; group != nullptr && !anyLongFeature; group = group->next) {
+    anyLongFeature = UIGROUP_CountOptions(ListRecord<UIGROUP>(group)) > PPD_ANY_OPTION;
+  }
+  if (!anyLongFeature) return true;
+
   PPDREADRESULT* result = reader->result;
   const ULONG cBefore = result->cRefusals;
   ULONG i = 0;

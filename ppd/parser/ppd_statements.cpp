@@ -1,5 +1,9 @@
 #include "ppd/parser/ppd_statements.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ppd/parser/parser.h"
 
 namespace {
@@ -18,10 +22,27 @@ struct Cursor {
   ULONG line;
 };
 
-const CHAR* FindLineEnd(const CHAR* p, const CHAR* end) {
-  while (p < end && !IsLineEnd(*p)) ++p;
+// The first character at or behind p that is one of a, b and c, or end.
+// Lines and quoted values are long runs of other characters, so 16 are
+// looked at at once where the processor allows.
+const CHAR* FindFirstOf(const CHAR* p, const CHAR* end, CHAR a, CHAR b, CHAR c) {
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(a);
+  const __m128i vb = _mm_set1_epi8(b);
+  const __m128i vc = _mm_set1_epi8(c);
+  for (; end - p >= 16; p += 16) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chars, va), _mm_cmpeq_epi8(chars, vb)),
+                                      _mm_cmpeq_epi8(chars, vc));
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  while (p < end && *p != a && *p != b && *p != c) ++p;
   return p;
 }
+
+const CHAR* FindLineEnd(const CHAR* p, const CHAR* end) { return FindFirstOf(p, end, '\r', '\n', '\n'); }
 
 // p is at a CR or LF: moves behind the line end (CR LF counts as one).
 void StepOverLineEnd(Cursor& cursor) {
@@ -33,15 +54,12 @@ void StepOverLineEnd(Cursor& cursor) {
 // Moves the cursor to the next quote, counting the lines it passes; FALSE
 // when the text ends first (the cursor is then at the end).
 bool SeekQuote(Cursor& cursor) {
-  while (cursor.p < cursor.end) {
+  for (;;) {
+    cursor.p = FindFirstOf(cursor.p, cursor.end, '"', '\r', '\n');
+    if (cursor.p == cursor.end) return false;
     if (*cursor.p == '"') return true;
-    if (IsLineEnd(*cursor.p)) {
-      StepOverLineEnd(cursor);
-    } else {
-      ++cursor.p;
-    }
+    StepOverLineEnd(cursor);
   }
-  return false;
 }
 
 // Moves the cursor to the end of the line on which every quote opened from

@@ -1,5 +1,6 @@
 #include "ppd/parser/value_scan.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -59,10 +60,12 @@ void BUFOBJ_Reset(BUFOBJ* buf) {
 }
 
 WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s) {
-  for (; *s != '\0'; ++s) {
-    if (buf->length >= buf->maxLength) return PPDERR_MEMORY;
-    buf->text[buf->length++] = *s;
-  }
+  const ULONG room = buf->maxLength - buf->length;
+  const ULONG length = static_cast<ULONG>(strnlen(s, ULONG{room} + 1));
+  const ULONG taken = length <= room ? length : room;
+  std::memcpy(buf->text + buf->length, s, taken);
+  buf->length += taken;
+  if (length > room) return PPDERR_MEMORY;
   buf->text[buf->length] = '\0';
   return PPDERR_NONE;
 }
@@ -96,10 +99,11 @@ WORD BUFOBJ_CopyStringHex(const BUFOBJ* buf, CHAR* dest) {
 WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
   const CHAR* p = *cursor;
   while (IsSpaceChar(*p)) ++p;
-  WORD stored = 0;
-  for (; *p != '\0' && !IsSpaceChar(*p); ++p) {
-    if (stored + 1 < maxLen) word[stored++] = *p;
-  }
+  const CHAR* const start = p;
+  while (*p != '\0' && !IsSpaceChar(*p)) ++p;
+  const std::size_t length = static_cast<std::size_t>(p - start);
+  const auto stored = static_cast<WORD>(maxLen == 0 ? 0 : std::min<std::size_t>(length, maxLen - 1));
+  std::memcpy(word, start, stored);
   word[stored] = '\0';
   *cursor = p;
   return stored;
