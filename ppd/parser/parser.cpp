@@ -64,10 +64,7 @@ OpenGroupEntry OpenGroupEntryOf(const PPDOBJ* ppd, std::string_view keyword) {
 // The keyword table's row for a keyword, when it has a handler; NULL else.
 const KEYWORDROW* HandledRow(std::string_view keyword) {
   if (keyword.size() > PARSER_NAME_MAX) return nullptr;
-  CHAR text[PARSER_NAME_MAX + 1];
-  std::memcpy(text, keyword.data(), keyword.size());
-  text[keyword.size()] = '\0';
-  const KEYWORDROW* row = SearchKeyword(text);
+  const KEYWORDROW* row = SearchKeyword(keyword);
   return row != nullptr && row->handler != nullptr ? row : nullptr;
 }
 

@@ -13,11 +13,13 @@ namespace {
 constexpr BYTE kSpace = 0x01;
 constexpr BYTE kDigit = 0x02;
 constexpr BYTE kHexLetter = 0x04;
+constexpr BYTE kWordEnd = 0x08;  // what ends a word: the terminator, space, tab
 
 constexpr std::array<BYTE, 256> BuildCharTable() {
   std::array<BYTE, 256> table{};
-  table['\t'] = kSpace;
-  table[' '] = kSpace;
+  table['\t'] = kSpace | kWordEnd;
+  table[' '] = kSpace | kWordEnd;
+  table['\0'] = kWordEnd;
   for (int c = '0'; c <= '9'; ++c) table[c] = kDigit;
   for (int c = 'A'; c <= 'F'; ++c) table[c] = kHexLetter;
   for (int c = 'a'; c <= 'f'; ++c) table[c] = kHexLetter;
@@ -70,6 +72,12 @@ WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s) {
   return PPDERR_NONE;
 }
 
+void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text) {
+  if (!text.empty()) std::memcpy(buf->text, text.data(), text.size());
+  buf->length = static_cast<ULONG>(text.size());
+  buf->text[buf->length] = '\0';
+}
+
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf) {
   while (buf->length > 0 && IsSpaceChar(buf->text[buf->length - 1])) --buf->length;
   buf->text[buf->length] = '\0';
@@ -100,7 +108,7 @@ WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
   const CHAR* p = *cursor;
   while (IsSpaceChar(*p)) ++p;
   const CHAR* const start = p;
-  while (*p != '\0' && !IsSpaceChar(*p)) ++p;
+  while ((CharClass(*p) & kWordEnd) == 0) ++p;
   const std::size_t length = static_cast<std::size_t>(p - start);
   const auto stored = static_cast<WORD>(maxLen == 0 ? 0 : std::min<std::size_t>(length, maxLen - 1));
   std::memcpy(word, start, stored);

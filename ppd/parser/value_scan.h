@@ -5,6 +5,8 @@
 // (PPDERR_*, ppd/parser/parser.h).
 #pragma once
 
+#include <string_view>
+
 #include "engine/types.h"
 
 struct HEAPOBJ;
@@ -22,6 +24,9 @@ void BUFOBJ_Reset(BUFOBJ* buf);
 // Appends s; 4 when it does not fit (what fitted stays, terminated by the
 // storage's zero last byte).
 WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s);
+// Replaces the text with `text`, which must fit (at most maxLength
+// characters, no NUL).
+void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text);
 // Drops trailing spaces and tabs.
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf);
 // Copies the text into dest (room for length + 1 bytes), decoding hex
