@@ -25,7 +25,7 @@ constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) {
 struct LOOKUP {
   const LISTOBJ* list;  // the list searched
   const CHAR* name;     // the name sought (NULL: slot unused)
-  ULONG hash;           // HashKeyword(name); NameHash(name) in the index
+  ULONG hash;           // HashKeyword(name)
   LISTOBJ* item;        // what was found, or NULL
   WORD index;           // its position, or LISTOBJ_NOT_FOUND
 };
@@ -52,23 +52,6 @@ struct PACKER {
   NAMEINDEX index;   // in the writing pass, when the pool had room
 };
 
-// A hash of a name for the index, taken 8 characters at a time.
-ULONG NameHash(const CHAR* name) {
-  const std::size_t length = std::strlen(name);
-  std::uint64_t hash = length;
-  std::size_t i = 0;
-  for (; i + 8 <= length; i += 8) {
-    std::uint64_t chunk;
-    std::memcpy(&chunk, name + i, 8);
-    hash = (hash ^ chunk) * 0x9E3779B97F4A7C15u;
-    hash ^= hash >> 29;
-  }
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, name + i, length - i);
-  hash = (hash ^ tail) * 0x9E3779B97F4A7C15u;
-  return static_cast<ULONG>(hash >> 32);
-}
-
 // The slot of a name in a list: a mix of the name's hash and the list.
 ULONG IndexSlot(const NAMEINDEX& index, const LISTOBJ* list, ULONG hash) {
   const auto key = static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(list)) ^
@@ -79,7 +62,7 @@ ULONG IndexSlot(const NAMEINDEX& index, const LISTOBJ* list, ULONG hash) {
 void IndexList(NAMEINDEX& index, const LISTOBJ* list) {
   ULONG position = 0;
   for (LISTOBJ* item = const_cast<LISTOBJ*>(list); item != nullptr; item = item->next, ++position) {
-    const ULONG hash = NameHash(item->name);
+    const ULONG hash = item->nameHash;
     ULONG slot = IndexSlot(index, list, hash);
     for (;; slot = (slot + 1) & index.mask) {
       LOOKUP& entry = index.slots[slot];
@@ -151,7 +134,7 @@ void PackWideString(PACKER* packer, WCHAR** field) {
 LISTOBJ* FindItem(PACKER* packer, LISTOBJ* list, const CHAR* name, WORD* pIndex) {
   if (packer->index.slots != nullptr) {
     const NAMEINDEX& index = packer->index;
-    const ULONG hash = NameHash(name);
+    const ULONG hash = HashKeyword(name);
     for (ULONG slot = IndexSlot(index, list, hash);; slot = (slot + 1) & index.mask) {
       const LOOKUP& entry = index.slots[slot];
       if (entry.name == nullptr) {

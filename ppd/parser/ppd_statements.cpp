@@ -186,7 +186,9 @@ class Splitter {
 
     std::string_view value = TrimTrailingBlanks(View(p, lineEnd));
     std::size_t quotes = 0;
-    for (const CHAR c : value) quotes += (c == '"');
+    if (value.find('"') != std::string_view::npos) {
+      for (const CHAR c : value) quotes += (c == '"');
+    }
     if (quotes % 2 != 0) {
       // The last quote opens a text that runs past this line: skip to the
       // end of the line it closes on.

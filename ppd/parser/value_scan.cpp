@@ -104,16 +104,20 @@ WORD BUFOBJ_CopyStringHex(const BUFOBJ* buf, CHAR* dest) {
   return PPDERR_NONE;
 }
 
-WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
+std::string_view NextWord(const CHAR** cursor) {
   const CHAR* p = *cursor;
   while (IsSpaceChar(*p)) ++p;
   const CHAR* const start = p;
   while ((CharClass(*p) & kWordEnd) == 0) ++p;
-  const std::size_t length = static_cast<std::size_t>(p - start);
-  const auto stored = static_cast<WORD>(maxLen == 0 ? 0 : std::min<std::size_t>(length, maxLen - 1));
-  std::memcpy(word, start, stored);
-  word[stored] = '\0';
   *cursor = p;
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
+  const std::string_view whole = NextWord(cursor);
+  const auto stored = static_cast<WORD>(maxLen == 0 ? 0 : std::min<std::size_t>(whole.size(), maxLen - 1));
+  std::memcpy(word, whole.data(), stored);
+  word[stored] = '\0';
   return stored;
 }
 

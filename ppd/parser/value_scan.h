@@ -48,6 +48,10 @@ inline constexpr WORD MAX_WORD_LEN = 40;
 // moves *cursor behind the whole word and returns the count stored; 0 when
 // no word is left.
 WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word);
+// The next word of the text at *cursor, found as GetWordStr finds it, in
+// place and whole (not cut); moves *cursor behind it. Empty when no word is
+// left.
+std::string_view NextWord(const CHAR** cursor);
 // TRUE when text begins with exactly `word`, followed by its end or a space.
 BOOL EqualWordString(const CHAR* word, const CHAR* text);
 
