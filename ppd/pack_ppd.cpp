@@ -130,7 +130,8 @@ void PackWideString(PACKER* packer, WCHAR** field) {
   packer->offset += RoundUp(size, kPieceAlign);
 }
 
-// LISTOBJ_FindItemIndex, answered from the remembered lookups when it can.
+// LISTOBJ_FindItemIndex, answered from the index or the remembered lookups
+// when it can.
 LISTOBJ* FindItem(PACKER* packer, LISTOBJ* list, const CHAR* name, WORD* pIndex) {
   if (packer->index.slots != nullptr) {
     const NAMEINDEX& index = packer->index;

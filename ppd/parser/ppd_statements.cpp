@@ -185,10 +185,17 @@ class Splitter {
     if (*p == '"') return QuotedValue(statement, p + 1);
 
     std::string_view value = TrimTrailingBlanks(View(p, lineEnd));
-    std::size_t quotes = 0;
-    if (value.find('"') != std::string_view::npos) {
-      for (const CHAR c : value) quotes += (c == '"');
+    // Most plain values hold no quote, NUL or slash: one look (16 characters
+    // at a time, up to 15 behind the value) tells.
+    const CHAR* const valueEnd = value.data() + value.size();
+    const CHAR* const lookEnd = cursor_.end - valueEnd > 15 ? valueEnd + 15 : cursor_.end;
+    if (FindFirstOf<'"', '\0', '/'>(value.data(), lookEnd) >= valueEnd) {
+      statement.value = value;
+      statement.valueType = PPDVALUE_PLAIN;
+      return Emit(statement);
     }
+    std::size_t quotes = 0;
+    for (const CHAR c : value) quotes += (c == '"');
     if (quotes % 2 != 0) {
       // The last quote opens a text that runs past this line: skip to the
       // end of the line it closes on.
