@@ -68,6 +68,21 @@ const KEYWORDROW* HandledRow(std::string_view keyword) {
   return row != nullptr && row->handler != nullptr ? row : nullptr;
 }
 
+// HandledRow, remembered for the next statement.
+const KEYWORDROW* RememberedHandledRow(PARSEROBJ* parser, std::string_view keyword) {
+  if (parser->lastKeywordLength != 0 &&
+      keyword == std::string_view(parser->lastKeywordText, parser->lastKeywordLength)) {
+    return parser->lastRow;
+  }
+  const KEYWORDROW* row = HandledRow(keyword);
+  if (!keyword.empty() && keyword.size() <= PARSER_NAME_MAX) {
+    std::memcpy(parser->lastKeywordText, keyword.data(), keyword.size());
+    parser->lastKeywordLength = static_cast<ULONG>(keyword.size());
+    parser->lastRow = row;
+  }
+  return row;
+}
+
 WCHAR* CopyFileName(HEAPOBJ* heap, const WCHAR* fileName) {
   ULONG length = 0;
   while (fileName[length] != u'\0') ++length;
@@ -200,7 +215,7 @@ WORD PPDOBJ_InterpretEntry(PPDOBJ* ppd, PARSEROBJ* parser) {
     case OpenGroupEntry::None:
       break;
   }
-  const KEYWORDROW* row = HandledRow(keyword);
+  const KEYWORDROW* row = RememberedHandledRow(parser, keyword);
   if (row == nullptr) return PPDERR_NONE;
   if (!CheckKeywordParams(row, parser)) return PPDERR_SYNTAX;
   if (!CheckKeywordDuplicates(row)) return PPDERR_NONE;

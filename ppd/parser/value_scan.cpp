@@ -4,6 +4,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "lib/block_heap.h"
 #include "ppd/parser/parser.h"
 
@@ -108,6 +112,29 @@ std::string_view NextWord(const CHAR** cursor) {
   const CHAR* p = *cursor;
   while (IsSpaceChar(*p)) ++p;
   const CHAR* const start = p;
+  while ((CharClass(*p) & kWordEnd) == 0) ++p;
+  *cursor = p;
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd) {
+  const CHAR* p = *cursor;
+  while (IsSpaceChar(*p)) ++p;
+  const CHAR* const start = p;
+#if defined(__SSE2__)
+  for (; storageEnd - p >= 16; p += 16) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ends = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(chars, _mm_set1_epi8('\t'))),
+        _mm_cmpeq_epi8(chars, _mm_setzero_si128()));
+    const int mask = _mm_movemask_epi8(ends);
+    if (mask != 0) {
+      p += __builtin_ctz(static_cast<unsigned>(mask));
+      *cursor = p;
+      return {start, static_cast<std::size_t>(p - start)};
+    }
+  }
+#endif
   while ((CharClass(*p) & kWordEnd) == 0) ++p;
   *cursor = p;
   return {start, static_cast<std::size_t>(p - start)};

@@ -52,6 +52,9 @@ WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word);
 // place and whole (not cut); moves *cursor behind it. Empty when no word is
 // left.
 std::string_view NextWord(const CHAR** cursor);
+// NextWord for a text whose storage runs on to storageEnd: the characters
+// up to there may be read (16 at a time).
+std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd);
 // TRUE when text begins with exactly `word`, followed by its end or a space.
 BOOL EqualWordString(const CHAR* word, const CHAR* text);
 
