@@ -146,18 +146,33 @@ void Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
   b = words(ab);
 }
 
-// Stores the bytes of two panels' 16-bit lanes: first into one row, second
-// into the other.
-void StoreBytes(__m256i first, __m256i second, BYTE* pFirst, BYTE* pSecond) {
-  const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
-  _mm_store_si128(reinterpret_cast<__m128i*>(pFirst), _mm256_castsi256_si128(bytes));
-  _mm_store_si128(reinterpret_cast<__m128i*>(pSecond), _mm256_extracti128_si256(bytes, 1));
+// The bytes of two panels' 16-bit lanes, one panel in each half.
+__m256i Bytes(__m256i first, __m256i second) {
+  return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
 }
+
+// Turns two tiles of 16 rows of 16 bytes round at once, one in each half of
+// the rows: afterwards row t holds byte t of every former row. Four rounds
+// of interleaving rows i and i + 8.
+void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
+  for (int round = 0; round < 4; ++round) {
+    __m256i next[TILE_DOTS];
+    for (ULONG i = 0; i < TILE_DOTS / 2; ++i) {
+      next[2 * i] = _mm256_unpacklo_epi8(rows[i], rows[i + 8]);
+      next[2 * i + 1] = _mm256_unpackhi_epi8(rows[i], rows[i + 8]);
+    }
+    for (ULONG i = 0; i < TILE_DOTS; ++i) rows[i] = next[i];
+  }
+}
+
+void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
 
 }  // namespace
 
-void TakeTileAvx2(const DWORD* pTile, ULONG stride, const COLORCORRECTION* pcc, bool bMark,
-                  TILEBYTES* pBytes) {
+void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
+                   const COLORCORRECTION* pcc, bool bMark) {
+  __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
+  __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
   const __m256i full = Words(255);
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
@@ -212,20 +227,40 @@ void TakeTileAvx2(const DWORD* pTile, ULONG stride, const COLORCORRECTION* pcc, 
       c = _mm256_andnot_si256(black, c);
       k = _mm256_and_si256(black, full);
     }
-    StoreBytes(y, m, pBytes->y[r], pBytes->m[r]);
-    StoreBytes(c, k, pBytes->c[r], pBytes->k[r]);
+    ym[r] = Bytes(y, m);
+    ck[r] = Bytes(c, k);
 
     // The few pixels whose colour difference the saturation step would
     // limit, step by step.
-    for (; stepwise != 0; stepwise &= stepwise - 1) {
-      const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
-      stepwise &= stepwise - 1;
-      DWORD pixel = CorrectPixel(pRun[i], *pcc);
-      if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
-      pBytes->y[r][i] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
-      pBytes->m[r][i] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
-      pBytes->c[r][i] = static_cast<BYTE>(255 - (pixel & 0xFF));
-      pBytes->k[r][i] = static_cast<BYTE>(255 - (pixel >> 24));
+    if (stepwise != 0) {
+      alignas(32) BYTE abYm[32];
+      alignas(32) BYTE abCk[32];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym[r]);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck[r]);
+      for (; stepwise != 0; stepwise &= stepwise - 1) {
+        const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
+        stepwise &= stepwise - 1;
+        DWORD pixel = CorrectPixel(pRun[i], *pcc);
+        if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+        abYm[i] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+        abYm[16 + i] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+        abCk[i] = static_cast<BYTE>(255 - (pixel & 0xFF));
+        abCk[16 + i] = static_cast<BYTE>(255 - (pixel >> 24));
+      }
+      ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
+      ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
     }
+  }
+
+  if (bTranspose) {
+    TransposeTiles(ym);
+    TransposeTiles(ck);
+  }
+  // Every run of the tile has been read: its memory now keeps the bytes.
+  for (ULONG t = 0; t < TILE_DOTS; ++t) {
+    Store16(pbYellow + t * cbLine, _mm256_castsi256_si128(ym[t]));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), _mm256_extracti128_si256(ym[t], 1));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), _mm256_castsi256_si128(ck[t]));
+    if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), _mm256_extracti128_si256(ck[t], 1));
   }
 }

@@ -11,19 +11,10 @@
 
 namespace {
 
-// The print area is walked in tiles of 16 lines by 16 dots. A tile is read
-// as 16 runs of 16 neighbouring surface words, RunStride words apart: in
-// portrait run t holds line t, in landscape run r holds dot r of the 16
-// lines, and the tile is turned round in registers so that each line's 16
-// bytes are stored at once. The dots beside the whole tiles are taken one by
-// one.
+// The print area is walked in tiles of 16 lines by 16 dots, each read as 16
+// runs of 16 neighbouring surface words, RunStride words apart (see
+// output/color_tile.h). The dots beside the whole tiles are taken one by one.
 constexpr ULONG TILE = TILE_DOTS;
-
-// Where the colour walk keeps a tile's magenta, cyan and black bytes: in the
-// tile's own runs of 64 bytes, four lines of 16 bytes a run; magenta in runs
-// 0 to 3, cyan in 4 to 7, black in 8 to 11.
-constexpr ULONG LINES_PER_RUN = 4;
-constexpr ULONG RUNS_PER_PANEL = TILE / LINES_PER_RUN;
 
 struct AREA {
   DWORD* pBits;
@@ -43,12 +34,6 @@ struct AREA {
 
 AREA AreaOf(const DWORD* pBits, bool bLandscape, const PRINTAREA& rc) {
   return {const_cast<DWORD*>(pBits), bLandscape, rc.x, rc.y, rc.cx, rc.cy};
-}
-
-// The 16 bytes of line t of a kept panel of the tile at pTile.
-BYTE* KeptLine(DWORD* pTile, ULONG runStride, KeptPanel panel, ULONG t) {
-  const ULONG run = static_cast<ULONG>(panel) * RUNS_PER_PANEL + t / LINES_PER_RUN;
-  return reinterpret_cast<BYTE*>(pTile + run * runStride) + (t % LINES_PER_RUN) * TILE;
 }
 
 DWORD Mark(DWORD pixel) { return IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000; }
@@ -82,8 +67,6 @@ __m128i IsPureBlack4(__m128i pixels) {
   return reinterpret_cast<__m128i>(IsPureBlack(reinterpret_cast<Pixels4>(pixels)));
 }
 
-Bytes16 Load16(const BYTE* pb) { return _mm_load_si128(reinterpret_cast<const __m128i*>(pb)); }
-
 Bytes16 PureBlack16(const DWORD* pRun) {
   const __m128i low = _mm_set1_epi32(0xFF);
   __m128i taken[4];
@@ -114,12 +97,6 @@ void Store16(BYTE* pb, Bytes16 bytes) { _mm_storeu_si128(reinterpret_cast<__m128
 struct Bytes16 {
   BYTE ab[TILE];
 };
-
-Bytes16 Load16(const BYTE* pb) {
-  Bytes16 bytes;
-  std::memcpy(bytes.ab, pb, TILE);
-  return bytes;
-}
 
 Bytes16 PureBlack16(const DWORD* pRun) {
   Bytes16 bytes;
@@ -170,32 +147,11 @@ void ForEachTile(const AREA& area, Tile tile) {
 }  // namespace
 
 void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PRINTAREA& rc,
-                         const COLORCORRECTION* pcc, bool bMark, PFN_TAKETILE pfnTakeTile) {
+                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILE pfnColorTile) {
   const AREA area = AreaOf(pBits, bLandscape, rc);
   const ULONG stride = area.RunStride();
   ForEachTile(area, [&](ULONG i0, ULONG j0, DWORD* pTile) {
-    TILEBYTES bytes;
-    pfnTakeTile(pTile, stride, pcc, bMark, &bytes);
-    Bytes16 y[TILE], m[TILE], c[TILE], k[TILE];
-    for (ULONG r = 0; r < TILE; ++r) {
-      y[r] = Load16(bytes.y[r]);
-      m[r] = Load16(bytes.m[r]);
-      c[r] = Load16(bytes.c[r]);
-      k[r] = Load16(bytes.k[r]);
-    }
-    if (bLandscape) {
-      TransposeTile(y);
-      TransposeTile(m);
-      TransposeTile(c);
-      if (bMark) TransposeTile(k);
-    }
-    // Every run of the tile has been read: its memory now keeps the bytes.
-    for (ULONG t = 0; t < TILE; ++t) {
-      Store16(pbYellow + (i0 + t) * area.cx + j0, y[t]);
-      Store16(KeptLine(pTile, stride, KeptPanel::Magenta, t), m[t]);
-      Store16(KeptLine(pTile, stride, KeptPanel::Cyan, t), c[t]);
-      if (bMark) Store16(KeptLine(pTile, stride, KeptPanel::Black, t), k[t]);
-    }
+    pfnColorTile(pTile, stride, bLandscape, pbYellow + i0 * area.cx + j0, area.cx, pcc, bMark);
   });
   // The dots beside the tiles stay pixels, corrected and marked in place.
   ForEachEdgeDot(area, [&](ULONG i, ULONG j) {
@@ -213,7 +169,7 @@ void TakeKeptPanel(BYTE* pbPanel, const DWORD* pBits, bool bLandscape, const PRI
   const ULONG stride = area.RunStride();
   ForEachTile(area, [&](ULONG i0, ULONG j0, DWORD* pTile) {
     for (ULONG t = 0; t < TILE; ++t) {
-      std::memcpy(pbPanel + (i0 + t) * area.cx + j0, KeptLine(pTile, stride, panel, t), TILE);
+      std::memcpy(pbPanel + (i0 + t) * area.cx + j0, KeptTileLine(pTile, stride, panel, t), TILE);
     }
   });
   const int shift = ShiftOf(panel);

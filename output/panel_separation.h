@@ -17,22 +17,15 @@
 #include "output/color_correction.h"
 #include "output/color_tile.h"
 
-// The panels the colour walk keeps in the surface.
-enum class KeptPanel {
-  Magenta,  // 255 - green
-  Cyan,     // 255 - red
-  Black,    // 255 - mark: 0xFF for the pixels the marking found pure black
-};
-
 // The colour walk: builds the yellow panel (255 - blue) in pbYellow (room
 // for cx x cy bytes) and keeps the magenta, cyan and (when bMark) black
 // panels in the surface. Each pixel of the print area is first corrected
 // (when pcc is given), then marked (when bMark: pure black becomes white
-// with mark 0, every other pixel gets mark 0xFF); pfnTakeTile does that
-// for the whole tiles of 16 lines by 16 dots. The print area must lie inside
-// the frame.
+// with mark 0, every other pixel gets mark 0xFF); pfnColorTile does the
+// whole tiles of 16 lines by 16 dots (output/color_tile.h). The print area
+// must lie inside the frame.
 void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PRINTAREA& rc,
-                         const COLORCORRECTION* pcc, bool bMark, PFN_TAKETILE pfnTakeTile);
+                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILE pfnColorTile);
 
 // Copies a panel the colour walk kept (Black only when it marked) into
 // pbPanel (room for cx x cy bytes); rc and bLandscape as given to the walk.

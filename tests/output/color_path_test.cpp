@@ -38,20 +38,20 @@ constexpr ULONG kSurfaceWords = kDots * kLines;
 struct Kernel {
   const char* name;
   PFN_CORRECTRUN pfn;
-  PFN_TAKETILE pfnTile;
+  PFN_COLORTILE pfnTile;
 };
 
 // The kernels this processor can run; the portable ones run everywhere.
 std::vector<Kernel> Kernels() {
-  std::vector<Kernel> kernels{{"portable tile, 4 lanes", CorrectLanes4, TakeTile}};
+  std::vector<Kernel> kernels{{"portable tile, 4 lanes", CorrectLanes4, ColorTile}};
 #if defined(__x86_64__)
   if (__builtin_cpu_supports("avx2")) {
-    kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, TakeTile});
-    kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, TakeTileAvx2});
+    kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, ColorTile});
+    kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, ColorTileAvx2});
   }
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
       __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-    kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, TakeTile});
+    kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, ColorTile});
   }
 #endif
   return kernels;
