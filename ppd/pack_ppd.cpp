@@ -25,7 +25,7 @@ constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) {
 struct LOOKUP {
   const LISTOBJ* list;  // the list searched
   const CHAR* name;     // the name sought (NULL: slot unused)
-  ULONG hash;           // HashKeyword(name)
+  ULONG hash;           // HashKeyword(name); IndexHash(name) in the index
   LISTOBJ* item;        // what was found, or NULL
   WORD index;           // its position, or LISTOBJ_NOT_FOUND
 };
@@ -52,6 +52,22 @@ struct PACKER {
   NAMEINDEX index;   // in the writing pass, when the pool had room
 };
 
+// The index's hash of a name: its length, first and last 8 characters
+// (names are short, and those tell them apart well enough for a probe).
+ULONG IndexHash(const CHAR* name) {
+  const std::size_t length = std::strlen(name);
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  if (length >= 8) {
+    std::memcpy(&head, name, 8);
+    std::memcpy(&tail, name + length - 8, 8);
+  } else {
+    for (std::size_t i = 0; i < length; ++i) head = head << 8 | static_cast<BYTE>(name[i]);
+  }
+  const std::uint64_t mixed = (head * 0x9E3779B97F4A7C15u) ^ (tail * 0xC2B2AE3D27D4EB4Fu) ^ length;
+  return static_cast<ULONG>(mixed >> 32) ^ static_cast<ULONG>(mixed);
+}
+
 // The slot of a name in a list: a mix of the name's hash and the list.
 ULONG IndexSlot(const NAMEINDEX& index, const LISTOBJ* list, ULONG hash) {
   const auto key = static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(list)) ^
@@ -62,7 +78,7 @@ ULONG IndexSlot(const NAMEINDEX& index, const LISTOBJ* list, ULONG hash) {
 void IndexList(NAMEINDEX& index, const LISTOBJ* list) {
   ULONG position = 0;
   for (LISTOBJ* item = const_cast<LISTOBJ*>(list); item != nullptr; item = item->next, ++position) {
-    const ULONG hash = item->nameHash;
+    const ULONG hash = IndexHash(item->name);
     ULONG slot = IndexSlot(index, list, hash);
     for (;; slot = (slot + 1) & index.mask) {
       LOOKUP& entry = index.slots[slot];
@@ -135,7 +151,7 @@ void PackWideString(PACKER* packer, WCHAR** field) {
 LISTOBJ* FindItem(PACKER* packer, LISTOBJ* list, const CHAR* name, WORD* pIndex) {
   if (packer->index.slots != nullptr) {
     const NAMEINDEX& index = packer->index;
-    const ULONG hash = HashKeyword(name);
+    const ULONG hash = IndexHash(name);
     for (ULONG slot = IndexSlot(index, list, hash);; slot = (slot + 1) & index.mask) {
       const LOOKUP& entry = index.slots[slot];
       if (entry.name == nullptr) {
