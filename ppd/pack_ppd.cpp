@@ -370,7 +370,9 @@ void PackDeviceFonts(PACKER* packer, PPDOBJ* header) {
 
 ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd) {
   PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE, {}, 0, {}};
-  if (dst != nullptr && LISTOBJ_Count(ppd->uiConstraints) + LISTOBJ_Count(ppd->orderDeps) >= kIndexedLookups) {
+  // The counts the parser keeps decide (a walk of the lists would cost what
+  // the index saves); the index answers as the lists would either way.
+  if (dst != nullptr && ppd->cUiConstraints + ppd->cOrderDeps >= kIndexedLookups) {
     packer.index = BuildNameIndex(ppd);
   }
   PPDOBJ* header = ppd;
