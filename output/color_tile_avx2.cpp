@@ -34,14 +34,14 @@ constexpr bool CurveIsExactInWords() {
 }
 static_assert(CurveIsExactInWords());
 
+// The curve rises, so for each v a sum is smallest at d = v (the lowest
+// weight) and largest at d = 0 (the highest): those bound every d in 0..v.
 constexpr bool SumsFitWords(LONG a, LONG b, LONG base) {
-  for (LONG w : {base + COLOR_WEIGHT_MIN, base + COLOR_WEIGHT_MAX}) {
-    for (LONG v = 0; v < 256; ++v) {
-      for (LONG d = 0; d <= v; ++d) {
-        const LONG sum = a * curtbl[v] - b * curtbl[d] + v * w;
-        if (sum < 0 || sum > 0xFFFF) return false;
-      }
-    }
+  for (LONG v = 0; v < 256; ++v) {
+    if (v > 0 && curtbl[v] < curtbl[v - 1]) return false;
+    const LONG smallest = a * curtbl[v] - b * curtbl[v] + v * (base + COLOR_WEIGHT_MIN);
+    const LONG largest = a * curtbl[v] + v * (base + COLOR_WEIGHT_MAX);
+    if (smallest < 0 || largest > 0xFFFF) return false;
   }
   return true;
 }
