@@ -168,7 +168,6 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
   const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
-  const __m256i colorBits = _mm256_set1_epi32(static_cast<int>(COLOR_BITS));
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
     const DWORD* pRun = pTile + r * stride;
@@ -179,12 +178,10 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
     __m256i c = _mm256_xor_si256(Channel<0>(first, second), full);
     unsigned stepwise = 0;  // two bits per pixel
     if (pcc != nullptr) {
-      auto keep32 = [&](__m256i pixels) {
-        const __m256i color = _mm256_and_si256(pixels, colorBits);
-        return _mm256_or_si256(_mm256_cmpeq_epi32(color, _mm256_setzero_si256()),
-                               _mm256_cmpeq_epi32(color, colorBits));
-      };
-      const __m256i keep = _mm256_permute4x64_epi64(_mm256_packs_epi32(keep32(first), keep32(second)), 0xD8);
+      // Pure white has no ink, pure black all of each.
+      const __m256i keep = _mm256_or_si256(
+          _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()),
+          _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
       const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
       __m256i y2 = Ink(y, k, 12, 18, wy);
       __m256i m2 = Ink(m, k, 28, 14, wm);
