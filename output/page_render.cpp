@@ -36,33 +36,38 @@ void SendColorPanels(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLand
   SendPanelReset(hPrinter, pbBuffer, Panel::Magenta);
   SendPanelReset(hPrinter, pbBuffer, Panel::Cyan);
 
-  // Yellow: the print area is corrected, then marked and separated.
+  // One walk corrects, marks and separates the print area: yellow into the
+  // buffer, the other panels kept in the surface until their turn.
   SendPanelHeader(hPrinter, pbBuffer, Panel::Yellow, rc.x, rc.y, rc.cx, rc.cy);
   COLORCORRECTION cc = MakeColorCorrection(dmp.alColor);
-  SeparateYellow(pbBuffer, pBits, bLandscape, rc, dmp.bColorAdjust == 1 ? &cc : nullptr,
-                 dmp.bPrintK == 1);
+  SeparateColorPanels(pbBuffer, pBits, bLandscape, rc, dmp.bColorAdjust == 1 ? &cc : nullptr,
+                      dmp.bPrintK == 1, WidestColorTile());
   SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Yellow, pdev->cCopies);
 
   SendPanelHeader(hPrinter, pbBuffer, Panel::Magenta, rc.x, rc.y, rc.cx, rc.cy);
-  SeparatePanel(pbBuffer, pBits, bLandscape, rc, PanelTake::Magenta);
+  TakeKeptPanel(pbBuffer, pBits, bLandscape, rc, KeptPanel::Magenta);
   SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Magenta, pdev->cCopies);
 
   SendPanelHeader(hPrinter, pbBuffer, Panel::Cyan, rc.x, rc.y, rc.cx, rc.cy);
-  SeparatePanel(pbBuffer, pBits, bLandscape, rc, PanelTake::Cyan);
+  TakeKeptPanel(pbBuffer, pBits, bLandscape, rc, KeptPanel::Cyan);
   SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Cyan, pdev->cCopies);
 }
 
-// Black: with the colour panels, the pixels marked pure black; without
-// them, the pixels that are exactly 0x000000.
+// Black: with the colour panels, the pixels marked pure black (kept by the
+// colour walk); without them, the pixels that are exactly 0x000000.
 void SendBlackPanel(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLandscape) {
   HANDLE hPrinter = pdev->hPrinter;
+  const auto* pBits = static_cast<const DWORD*>(pdev->pvBits);
   SendPanelReset(hPrinter, pbBuffer, Panel::Black);
   SendPanelHeader(hPrinter, pbBuffer, Panel::Black, rc.x, rc.y, rc.cx, rc.cy);
-  SeparatePanel(pbBuffer, static_cast<DWORD*>(pdev->pvBits), bLandscape, rc,
-                pdev->dm.dmPrivate.bPrintYMC == 1 ? PanelTake::Marked : PanelTake::PureBlack);
+  if (pdev->dm.dmPrivate.bPrintYMC == 1) {
+    TakeKeptPanel(pbBuffer, pBits, bLandscape, rc, KeptPanel::Black);
+  } else {
+    SeparatePureBlack(pbBuffer, pBits, bLandscape, rc);
+  }
   SendPanelData(hPrinter, pbBuffer, ULONG{rc.cx} * rc.cy);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Black, pdev->cCopies);
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/services.h"
+#include "lib/pool_tags.h"
 #include "ppd/packed_image.h"
 #include "ppd/records.h"
 
@@ -23,12 +25,21 @@ constexpr ULONG_PTR RoundUp(ULONG_PTR size, ULONG_PTR align) {
 struct LOOKUP {
   const LISTOBJ* list;  // the list searched
   const CHAR* name;     // the name sought (NULL: slot unused)
-  ULONG hash;           // HashKeyword(name)
+  ULONG hash;           // HashKeyword(name); IndexHash(name) in the index
   LISTOBJ* item;        // what was found, or NULL
   WORD index;           // its position, or LISTOBJ_NOT_FOUND
 };
 
 inline constexpr ULONG kRememberedLookups = 8;
+
+// Every feature of uiGroups and every option of each feature, by list and
+// name, so that the tables resolve their names without walking the lists.
+// Open addressing; the first item of a name is the one kept, as a walk of
+// the list would find it.
+struct NAMEINDEX {
+  LOOKUP* slots;  // a pool allocation; NULL when there is no index
+  ULONG mask;     // slot count - 1 (a power of two)
+};
 
 // One pass over the description. Without a destination it only counts; with
 // one, every piece is written at the offset it was counted at.
@@ -38,7 +49,72 @@ struct PACKER {
   ULONG_PTR offset;  // where the next piece goes
   LOOKUP lookups[kRememberedLookups];
   ULONG nextLookup;  // the slot the next new lookup takes
+  NAMEINDEX index;   // in the writing pass, when the pool had room
 };
+
+// The index's hash of a name: its length, first and last 8 characters
+// (names are short, and those tell them apart well enough for a probe).
+ULONG IndexHash(const CHAR* name) {
+  const std::size_t length = std::strlen(name);
+  std::uint64_t head = 0;
+  std::uint64_t tail = 0;
+  if (length >= 8) {
+    std::memcpy(&head, name, 8);
+    std::memcpy(&tail, name + length - 8, 8);
+  } else {
+    for (std::size_t i = 0; i < length; ++i) head = head << 8 | static_cast<BYTE>(name[i]);
+  }
+  const std::uint64_t mixed = (head * 0x9E3779B97F4A7C15u) ^ (tail * 0xC2B2AE3D27D4EB4Fu) ^ length;
+  return static_cast<ULONG>(mixed >> 32) ^ static_cast<ULONG>(mixed);
+}
+
+// The slot of a name in a list: a mix of the name's hash and the list.
+ULONG IndexSlot(const NAMEINDEX& index, const LISTOBJ* list, ULONG hash) {
+  const auto key = static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(list)) ^
+                   (static_cast<std::uint64_t>(hash) << 17) ^ hash;
+  return static_cast<ULONG>((key * 0x9E3779B97F4A7C15u) >> 32) & index.mask;
+}
+
+void IndexList(NAMEINDEX& index, const LISTOBJ* list) {
+  ULONG position = 0;
+  for (LISTOBJ* item = const_cast<LISTOBJ*>(list); item != nullptr; item = item->next, ++position) {
+    const ULONG hash = IndexHash(item->name);
+    ULONG slot = IndexSlot(index, list, hash);
+    for (;; slot = (slot + 1) & index.mask) {
+      LOOKUP& entry = index.slots[slot];
+      if (entry.name == nullptr) {
+        const WORD at = position < LISTOBJ_NOT_FOUND ? static_cast<WORD>(position) : LISTOBJ_NOT_FOUND;
+        entry = LOOKUP{list, item->name, hash, item, at};
+        break;
+      }
+      if (entry.list == list && entry.hash == hash && std::strcmp(entry.name, item->name) == 0) break;
+    }
+  }
+}
+
+// Descriptions with fewer table entries than this resolve them by walking
+// the lists; an index would cost more than it spares.
+inline constexpr ULONG kIndexedLookups = 64;
+
+// Builds the index of the features and their options; without room in the
+// pool the lists are walked instead.
+NAMEINDEX BuildNameIndex(PPDOBJ* ppd) {
+  ULONG count = 0;
+  for (LISTOBJ* group = ppd->uiGroups; group != nullptr; group = group->next) {
+    count += 1 + LISTOBJ_Count(ListRecord<UIGROUP>(group)->options);
+  }
+  ULONG slots = 16;
+  while (slots < 2 * count && slots < 0x40000000u) slots *= 2;
+  NAMEINDEX index{static_cast<LOOKUP*>(EngAllocMem(0, slots * sizeof(LOOKUP), DRIVER_DESC_TAG)),
+                  slots - 1};
+  if (index.slots == nullptr) return index;
+  std::memset(index.slots, 0, slots * sizeof(LOOKUP));
+  IndexList(index, ppd->uiGroups);
+  for (LISTOBJ* group = ppd->uiGroups; group != nullptr; group = group->next) {
+    IndexList(index, ListRecord<UIGROUP>(group)->options);
+  }
+  return index;
+}
 
 template <typename T>
 void SetOffset(T** field, ULONG_PTR offset) {
@@ -70,8 +146,24 @@ void PackWideString(PACKER* packer, WCHAR** field) {
   packer->offset += RoundUp(size, kPieceAlign);
 }
 
-// LISTOBJ_FindItemIndex, answered from the remembered lookups when it can.
+// LISTOBJ_FindItemIndex, answered from the index or the remembered lookups
+// when it can.
 LISTOBJ* FindItem(PACKER* packer, LISTOBJ* list, const CHAR* name, WORD* pIndex) {
+  if (packer->index.slots != nullptr) {
+    const NAMEINDEX& index = packer->index;
+    const ULONG hash = IndexHash(name);
+    for (ULONG slot = IndexSlot(index, list, hash);; slot = (slot + 1) & index.mask) {
+      const LOOKUP& entry = index.slots[slot];
+      if (entry.name == nullptr) {
+        *pIndex = LISTOBJ_NOT_FOUND;
+        return nullptr;
+      }
+      if (entry.list == list && entry.hash == hash && std::strcmp(entry.name, name) == 0) {
+        *pIndex = entry.index;
+        return entry.item;
+      }
+    }
+  }
   const ULONG hash = HashKeyword(name);
   for (const LOOKUP& lookup : packer->lookups) {
     if (lookup.name != nullptr && lookup.hash == hash && lookup.list == list &&
@@ -277,7 +369,12 @@ void PackDeviceFonts(PACKER* packer, PPDOBJ* header) {
 }  // namespace
 
 ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd) {
-  PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE, {}, 0};
+  PACKER packer{dst, ppd, PPDOBJ_HEADER_SIZE, {}, 0, {}};
+  // The counts the parser keeps decide (a walk of the lists would cost what
+  // the index saves); the index answers as the lists would either way.
+  if (dst != nullptr && ppd->cUiConstraints + ppd->cOrderDeps >= kIndexedLookups) {
+    packer.index = BuildNameIndex(ppd);
+  }
   PPDOBJ* header = ppd;
   if (dst != nullptr) {
     std::memcpy(dst, ppd, PPDOBJ_HEADER_SIZE);
@@ -295,5 +392,6 @@ ULONG DoPackPpd(BYTE* dst, PPDOBJ* ppd) {
   PackConstraintTable(&packer, header);
   PackGroups(&packer, header);
   PackDeviceFonts(&packer, header);
+  if (packer.index.slots != nullptr) EngFreeMem(packer.index.slots);
   return packer.offset <= kMaxImageSize ? static_cast<ULONG>(packer.offset) : 0;
 }

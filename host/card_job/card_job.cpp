@@ -4,6 +4,7 @@
 #include <span>
 
 #include "engine/constants.h"
+#include "host/card_job/black_snap.h"
 #include "host/card_job/device_settings.h"
 #include "host/card_job/errors.h"
 #include "output/escapes.h"
@@ -51,7 +52,8 @@ void SendCopies(DeviceContext& device, long copies) {
 }  // namespace
 
 CardJob::CardJob(EngineSession& session, const CardSettings& settings, bool per_card)
-    : device_(session, StoreProperties(session, settings), u"Card printer") {
+    : device_(session, StoreProperties(session, settings), u"Card printer"),
+      snap_black_(settings.snap_black) {
   if (settings.copies && !per_card) SendCopies(device_, *settings.copies);
   if (settings.mag_mode) {
     auto letter = static_cast<std::uint8_t>(*settings.mag_mode);
@@ -78,7 +80,14 @@ void CardJob::PrintCard(const RgbImage& design, Fit fit) {
     copies_.reset();
   }
   device_.StartPage();
-  device_.DrawPicture(design, FitImage(design.width, design.height, width(), height(), fit));
+  Placement placement = FitImage(design.width, design.height, width(), height(), fit);
+  if (snap_black_ > 0) {
+    RgbImage snapped = design;
+    SnapToBlack(snapped, snap_black_);
+    device_.DrawPicture(snapped, placement);
+  } else {
+    device_.DrawPicture(design, placement);
+  }
   device_.SendPage();
 }
 

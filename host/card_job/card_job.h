@@ -34,8 +34,8 @@ class CardJob {
   void SetCopies(long copies);
 
   // One card: the track texts and copies pending, the page started, the
-  // design (in the surface's orientation) fitted onto the surface, the page
-  // sent.
+  // design (in the surface's orientation; near-black made pure black when
+  // SnapBlack is set) fitted onto the surface, the page sent.
   void PrintCard(const RgbImage& design, Fit fit);
 
   void EndDocument();
@@ -44,4 +44,5 @@ class CardJob {
   DeviceContext device_;
   std::optional<std::array<std::u16string, 3>> tracks_;
   std::optional<long> copies_;
+  int snap_black_;
 };

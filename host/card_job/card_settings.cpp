@@ -102,6 +102,7 @@ void Apply(CardSettings& settings, std::string_view name, std::string_view value
                     "\" is neither Landscape nor Portrait.");
     }
     pub.dmOrientation = value == "Portrait" ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
+    settings.orientation_given = true;
   } else if (name == "ColorPanels") {
     priv.bPrintYMC = OnOff(value, name);
   } else if (name == "BlackPanel") {
@@ -133,6 +134,8 @@ void Apply(CardSettings& settings, std::string_view name, std::string_view value
                kMinAdjust[*adjust], kMaxAdjust[*adjust]);
   } else if (name == "Copies") {
     settings.copies = ParseInteger(value, "copy count", 1, kCopiesMax);
+  } else if (name == "SnapBlack") {
+    settings.snap_black = Within(value, "black snap level", 0, 255);
   } else if (name == "MagMode") {
     if (value != "Q" && value != "R" && value != "W") {
       throw Failure("the encoding mode \"" + std::string(value) + "\" is not Q, R or W.");
@@ -163,6 +166,12 @@ std::optional<std::string> ApplySetting(CardSettings& settings, std::string_view
     return failure.what();
   }
   return std::nullopt;
+}
+
+void OrientForDesign(CardSettings& settings, bool portrait_design) {
+  if (settings.orientation_given) return;
+  settings.devmode.dmPublic.dmOrientation =
+      portrait_design ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
 }
 
 std::optional<std::string> FinishSettings(CardSettings& settings, bool per_card) {

@@ -14,6 +14,8 @@
 
 struct CardSettings {
   CARDDEVMODE devmode;
+  bool orientation_given = false;                       // CardOrientation was set
+  int snap_black = 0;                                   // SnapBlack: 0 (off) to 255
   bool encoder = false;                                 // MagEncoder
   std::optional<char> mag_mode;                         // MagMode: 'Q', 'R' or 'W'
   std::optional<long> copies;                           // Copies
@@ -30,11 +32,17 @@ CardSettings DefaultCardSettings();
 // OverlayArea1..OverlayArea4 (TYPE:X,Y,CX,CY, or None), YellowAdjust,
 // MagentaAdjust, CyanAdjust, SaturationAdjust, DocumentMode, Adjust1..Adjust4 and
 // Copies (integers within the driver's ranges), MagMode (Q, R or W),
-// Track1..Track3 (UTF-8 texts of the track's character set). Choices are
+// Track1..Track3 (UTF-8 texts of the track's character set), SnapBlack (0
+// to 255: design pixels whose channels are all at or below it print as pure
+// black, on the black panel; 0, the default, is off). Choices are
 // matched without regard to case. The one sentence saying what is wrong, or
 // null when the setting was made.
 std::optional<std::string> ApplySetting(CardSettings& settings, std::string_view name,
                                         std::string_view value);
+
+// The card's orientation from the design when CardOrientation was not set:
+// portrait for a design taller than wide, else landscape.
+void OrientForDesign(CardSettings& settings, bool portrait_design);
 
 // Checks the settings as a whole before the job begins and chooses what was
 // left open: track texts need the encoder and an encoding mode other than Q;

@@ -29,6 +29,14 @@ struct GrayImage {
       : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, fill) {}
 };
 
+// What a picture file's header tells: the stored size and the Exif
+// orientation (1 to 8, 1 for the picture as stored).
+struct PictureFacts {
+  int width = 0;
+  int height = 0;
+  int orientation = 1;
+};
+
 // The largest picture a command decodes (64 million pixels): beyond that a
 // card design is a mistake, and the memory it would take is refused.
 inline constexpr std::uint64_t kMaxImagePixels = 64ull * 1024 * 1024;

@@ -4,7 +4,7 @@
 
 #include "host/card_job/errors.h"
 #include "host/card_job/number_text.h"
-#include "host/cardprint/file_bytes.h"
+#include "host/card_job/file_bytes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr std::array kCommands{
-    Command{"print", "print card designs (PNG or JPEG) into a job for the card printer", RunPrint},
+    Command{"print", "print card designs (PNG, JPEG, PDF or SVG) into a job for the card printer", RunPrint},
     Command{"replay", "run a script of graphics engine calls against the driver", RunReplay},
     Command{"inspect", "decode, list and check a job in the printer's language", RunInspect},
     Command{"ppd", "show the packed printer description the driver builds", RunPpd},

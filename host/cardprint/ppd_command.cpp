@@ -12,7 +12,7 @@
 #include "host/card_job/errors.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/file_bytes.h"
+#include "host/card_job/file_bytes.h"
 #include "host/cardprint/ppd_dump.h"
 #include "host/engine/host_engine.h"
 #include "host/ppd_file/ppd_file.h"

@@ -14,18 +14,17 @@
 #include "engine/constants.h"
 #include "host/card_job/card_job.h"
 #include "host/card_job/card_settings.h"
+#include "host/card_job/design_file.h"
 #include "host/card_job/engine_session.h"
 #include "host/card_job/errors.h"
+#include "host/card_job/file_bytes.h"
 #include "host/card_job/frame_turn.h"
 #include "host/card_job/number_text.h"
 #include "host/cardprint/batch_file.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/file_bytes.h"
-#include "host/cardprint/image_file.h"
 #include "host/cardprint/job_pictures.h"
 #include "host/cardprint/job_stream.h"
-#include "host/cardprint/jpeg_file.h"
 #include "host/cardprint/output_file.h"
 #include "host/cardprint/png_file.h"
 #include "settings/devmode_ranges.h"
@@ -35,15 +34,20 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: cardprint print IMAGE... -o OUT [OPTIONS]
        cardprint print --batch FILE.csv -o OUT [OPTIONS]
 
-Prints each IMAGE (PNG or JPEG) as one card into OUT, a job in the card
-printer's language ("-" for standard output). The driver draws each card
+Prints each IMAGE (PNG, JPEG, PDF or SVG) as one card into OUT, a job in
+the card printer's language ("-" for standard output); each page of a PDF
+is a card. Pictures are turned as their Exif orientation says and
+converted to sRGB through their colour profile; PDF pages and SVG drawings
+are drawn at the printer's 300 dpi. The driver draws each card
 with its own colour adjustment and halftoning, separates it into yellow,
 magenta, cyan, black and overlay panels, and frames the job; the job is
 checked as it is written, and OUT appears only when all of it was written.
 
 Options:
   -o, --output OUT          the job file ("-": standard output)
-  --orientation WAY         landscape (the default) or portrait
+  --orientation WAY         landscape or portrait (default: portrait when
+                            the first design is taller than wide, as
+                            shown, else landscape)
   --fit HOW                 cover (the default: fill the card without
                             distortion, cutting the overhang evenly), contain
                             (the whole image, white around it) or stretch
@@ -61,6 +65,10 @@ Options:
   --color Y,S,M,C           colour corrections: yellow, saturation, magenta,
                             cyan weights (-96 to 96; saturation -50 to 50)
   --no-color-correction     send the colours as drawn
+  --snap-black LEVEL        crisp black for text and barcodes: pixels whose
+                            red, green and blue are all at or below LEVEL
+                            (0 to 255) print as pure black, on the black
+                            panel (default 0: off)
   --encoder                 the printer has a magnetic stripe encoder
   --track1 TEXT             magnetic track 1 text: at most 99 characters,
                             space to "_" (capitals, digits, punctuation)
@@ -88,7 +96,7 @@ struct RawOptions {
   std::vector<std::string> images;
   std::string output;
   std::optional<std::string> orientation, fit, panels, print_area, copies, doc_mode, adjust, color,
-      mag_mode, batch, preview;
+      mag_mode, batch, preview, snap_black;
   std::vector<std::string> overlays;
   std::array<std::optional<std::string>, 3> tracks;
   bool no_color_correction = false;
@@ -246,6 +254,7 @@ PrintJob Check(const RawOptions& raw) {
                kNames);
   }
   if (raw.no_color_correction) Set(settings, "ColorCorrection", "False");
+  if (raw.snap_black) Set(settings, "SnapBlack", *raw.snap_black);
   if (raw.encoder) Set(settings, "MagEncoder", "True");
   for (std::size_t t = 0; t < 3; ++t) {
     if (raw.tracks[t]) Set(settings, "Track" + std::to_string(t + 1), *raw.tracks[t]);
@@ -319,31 +328,42 @@ class Progress {
 // The images must all be there and be pictures before the job begins.
 void CheckImages(const std::vector<Card>& cards) {
   for (const Card& card : cards) {
-    std::vector<std::uint8_t> head = ReadFileStart(card.image, "the image", 8);
+    std::vector<std::uint8_t> head = ReadFileStart(card.image, "the image", kDesignHeadSize);
     if (head.empty()) throw Failure("the image " + card.image + " is an empty file.");
-    if (!LooksLikePng(head) && !LooksLikeJpeg(head)) {
-      throw Failure("the image " + card.image + " is neither a PNG nor a JPEG file.");
+    if (!LooksLikeDesign(head)) {
+      throw Failure("the image " + card.image + " is not a PNG, JPEG, PDF or SVG file.");
     }
   }
 }
 
 void Print(const PrintJob& job, Console& console) {
   CheckImages(job.cards);
+  // The first design is read before the job begins: its shape gives the
+  // card's orientation when none was asked for.
+  auto design = std::make_unique<DesignFile>(job.cards.front().image);
+  CardSettings settings = job.settings;
+  OrientForDesign(settings, design->Portrait(0));
   OutputFile output(job.output, console.out_fd);
   EngineSession session;
-  bool landscape = job.settings.devmode.dmPublic.dmOrientation != DMORIENT_PORTRAIT;
+  bool landscape = settings.devmode.dmPublic.dmOrientation != DMORIENT_PORTRAIT;
   Previews previews(job.preview, landscape, console.out_fd);
   JobPictures pictures([&](const PagePictures& page) { previews.Add(page); });
   JobStream stream(session, output, job.preview.empty() ? nullptr : &pictures);
   {
-    CardJob card_job(session, job.settings, job.batch);
+    CardJob card_job(session, settings, job.batch);
     Progress progress(console, job.cards.size(), job.quiet);
     for (std::size_t i = 0; i < job.cards.size(); ++i) {
       const Card& card = job.cards[i];
       progress.Card(i + 1);
-      if (card.tracks) card_job.SetTracks(*card.tracks);
-      if (job.batch) card_job.SetCopies(card.copies.value_or(job.settings.copies.value_or(1)));
-      card_job.PrintCard(LoadImage(card.image, card_job.width(), card_job.height()), job.fit);
+      if (i > 0) design = std::make_unique<DesignFile>(card.image);
+      // Each page of a PDF is a card, with the row's track texts and copies
+      // in a batch.
+      for (int page = 0; page < design->pages(); ++page) {
+        if (card.tracks) card_job.SetTracks(*card.tracks);
+        if (job.batch) card_job.SetCopies(card.copies.value_or(settings.copies.value_or(1)));
+        card_job.PrintCard(design->Page(page, card_job.width(), card_job.height(), job.fit),
+                           job.fit);
+      }
     }
     card_job.EndDocument();
     progress.Done();
@@ -372,6 +392,7 @@ int RunPrint(CommandArguments args, Console& console) {
       {"--adjust", "", true, set(raw.adjust)},
       {"--color", "", true, set(raw.color)},
       {"--no-color-correction", "", false, flag(raw.no_color_correction)},
+      {"--snap-black", "", true, set(raw.snap_black)},
       {"--encoder", "", false, flag(raw.encoder)},
       {"--track1", "", true, set(raw.tracks[0])},
       {"--track2", "", true, set(raw.tracks[1])},

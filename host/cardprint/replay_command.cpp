@@ -7,12 +7,12 @@
 #include <map>
 
 #include "engine/services.h"
+#include "host/card_job/design_file.h"
 #include "host/card_job/engine_session.h"
 #include "host/card_job/errors.h"
 #include "host/cardprint/capabilities_json.h"
 #include "host/cardprint/command_line.h"
 #include "host/cardprint/commands.h"
-#include "host/cardprint/image_file.h"
 #include "host/cardprint/output_file.h"
 #include "host/cardprint/replay_script.h"
 #include "host/engine/pool_allocator.h"
@@ -53,7 +53,8 @@ The script is an object:
                       (DrvBitBlt with a solid brush)
     blit              "pdev", "file" (raw 8-bit RGB, rows top-down),
                       "size": [w, h], "at": [x, y] (DrvBitBlt SRCCOPY)
-    image             "pdev", "file" (PNG or JPEG), "rect": [x, y, w, h]
+    image             "pdev", "file" (PNG, JPEG, PDF or SVG: its first page),
+                      "rect": [x, y, w, h]
                       (DrvStretchBlt)
   "pdev" names the "id" of an earlier DrvEnablePDEV; paths are relative to
   the script. A malformed script is refused before any call runs.
@@ -212,7 +213,8 @@ class Replayer {
         LONG width = call.rect.right - call.rect.left;
         LONG height = call.rect.bottom - call.rect.top;
         RgbImage image =
-            LoadImage(call.image_path, std::max<LONG>(width, 1), std::max<LONG>(height, 1));
+            DesignFile(call.image_path)
+                .Page(0, std::max<LONG>(width, 1), std::max<LONG>(height, 1), Fit::kStretch);
         SourceBitmap picture(session_.engine(), image);
         Placement placement{{0, 0, image.width, image.height},
                             {call.rect.left, call.rect.top, call.rect.right, call.rect.bottom}};

@@ -8,13 +8,12 @@
 #include <string_view>
 
 #include "engine/constants.h"
+#include "host/card_job/design_file.h"
 #include "host/card_job/device_settings.h"
 #include "host/card_job/errors.h"
+#include "host/card_job/file_bytes.h"
 #include "host/card_job/text_conversion.h"
-#include "host/cardprint/file_bytes.h"
-#include "host/cardprint/jpeg_file.h"
 #include "host/cardprint/located_json.h"
-#include "host/cardprint/png_file.h"
 #include "host/engine/devmode_check.h"
 
 namespace {
@@ -440,9 +439,10 @@ class ScriptReader {
         call.rect = Rect(object["rect"], at("rect"));
         call.image_path = FileOf(object["file"], at("file"));
         std::vector<std::uint8_t> head =
-            Load([&] { return ReadFileStart(call.image_path, "the image", 8); }, at("file"));
-        if (!LooksLikePng(head) && !LooksLikeJpeg(head)) {
-          Fail(at("file"), "the image " + call.image_path + " is neither a PNG nor a JPEG file");
+            Load([&] { return ReadFileStart(call.image_path, "the image", kDesignHeadSize); },
+                 at("file"));
+        if (!LooksLikeDesign(head)) {
+          Fail(at("file"), "the image " + call.image_path + " is not a PNG, JPEG, PDF or SVG file");
         }
         break;
       }

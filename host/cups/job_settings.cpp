@@ -13,12 +13,12 @@
 namespace {
 
 // The printer description's main keywords that are card settings.
-constexpr std::array<std::string_view, 24> kKeywords{
-    "CardOrientation", "ColorPanels",  "BlackPanel",   "OverlayPanel",    "PrintArea",
-    "OverlayArea1",    "OverlayArea2", "OverlayArea3", "OverlayArea4",    "YellowAdjust",
+constexpr std::array<std::string_view, 25> kKeywords{
+    "CardOrientation", "ColorPanels",  "BlackPanel",       "OverlayPanel",    "PrintArea",
+    "OverlayArea1",    "OverlayArea2", "OverlayArea3",     "OverlayArea4",    "YellowAdjust",
     "MagentaAdjust",   "CyanAdjust",   "SaturationAdjust", "ColorCorrection", "DocumentMode",
-    "Adjust1",         "Adjust2",      "Adjust3",      "Adjust4",         "MagEncoder",
-    "MagMode",         "Track1",       "Track2",       "Track3",
+    "Adjust1",         "Adjust2",      "Adjust3",          "Adjust4",         "MagEncoder",
+    "MagMode",         "Track1",       "Track2",           "Track3",          "SnapBlack",
 };
 
 struct PpdClose {

@@ -106,6 +106,13 @@ constexpr int CountDisplacedKeywords() {
   return displaced;
 }
 
+// The keywords with their lengths, for the comparisons of a search.
+constexpr std::array<std::string_view, KEYWORD_COUNT> keywordViews = [] {
+  std::array<std::string_view, KEYWORD_COUNT> views{};
+  for (ULONG row = 0; row < KEYWORD_COUNT; ++row) views[row] = keywordTable[row].keyword;
+  return views;
+}();
+
 static_assert(hashTable[0].row == KEYWORD_COUNT - 1, "JCLRes wraps from slot 126 to slot 0");
 static_assert(CountDisplacedKeywords() == 12);
 
@@ -140,14 +147,13 @@ std::span<const HASHSLOT, HASH_TABLE_SIZE> KeywordHashTable() { return hashTable
 
 void InitKeywordTable() { seenMarks.fill(false); }
 
-const KEYWORDROW* SearchKeyword(const CHAR* keyword) {
-  const ULONG hash = HashKeyword(keyword);
+const KEYWORDROW* SearchKeyword(std::string_view keyword) {
+  ULONG hash = 0;  // HashKeyword of the text
+  for (const CHAR c : keyword) hash = (hash << 1) ^ static_cast<BYTE>(c);
   for (ULONG index = hash % HASH_TABLE_SIZE;; index = (index + 1) % HASH_TABLE_SIZE) {
     const HASHSLOT& slot = hashTable[index];
     if (slot.row == KEYWORD_COUNT) return nullptr;
-    if (slot.hash == hash && std::string_view(keywordTable[slot.row].keyword) == keyword) {
-      return &keywordTable[slot.row];
-    }
+    if (slot.hash == hash && keywordViews[slot.row] == keyword) return &keywordTable[slot.row];
   }
 }
 

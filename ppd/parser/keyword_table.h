@@ -10,6 +10,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "engine/types.h"
 #include "ppd/records.h"
@@ -52,7 +53,7 @@ std::span<const HASHSLOT, HASH_TABLE_SIZE> KeywordHashTable();
 // Starts a parse: clears every seen mark.
 void InitKeywordTable();
 // The row of a keyword (exact, case-sensitive), or NULL.
-const KEYWORDROW* SearchKeyword(const CHAR* keyword);
+const KEYWORDROW* SearchKeyword(std::string_view keyword);
 // TRUE when the statement's shape fits the row (option keyword, value).
 BOOL CheckKeywordParams(const KEYWORDROW* row, const PARSEROBJ* parser);
 // TRUE when the statement may be handled: the keyword was not yet handled

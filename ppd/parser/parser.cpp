@@ -64,11 +64,23 @@ OpenGroupEntry OpenGroupEntryOf(const PPDOBJ* ppd, std::string_view keyword) {
 // The keyword table's row for a keyword, when it has a handler; NULL else.
 const KEYWORDROW* HandledRow(std::string_view keyword) {
   if (keyword.size() > PARSER_NAME_MAX) return nullptr;
-  CHAR text[PARSER_NAME_MAX + 1];
-  std::memcpy(text, keyword.data(), keyword.size());
-  text[keyword.size()] = '\0';
-  const KEYWORDROW* row = SearchKeyword(text);
+  const KEYWORDROW* row = SearchKeyword(keyword);
   return row != nullptr && row->handler != nullptr ? row : nullptr;
+}
+
+// HandledRow, remembered for the next statement.
+const KEYWORDROW* RememberedHandledRow(PARSEROBJ* parser, std::string_view keyword) {
+  if (parser->lastKeywordLength != 0 &&
+      keyword == std::string_view(parser->lastKeywordText, parser->lastKeywordLength)) {
+    return parser->lastRow;
+  }
+  const KEYWORDROW* row = HandledRow(keyword);
+  if (!keyword.empty() && keyword.size() <= PARSER_NAME_MAX) {
+    std::memcpy(parser->lastKeywordText, keyword.data(), keyword.size());
+    parser->lastKeywordLength = static_cast<ULONG>(keyword.size());
+    parser->lastRow = row;
+  }
+  return row;
 }
 
 WCHAR* CopyFileName(HEAPOBJ* heap, const WCHAR* fileName) {
@@ -203,7 +215,7 @@ WORD PPDOBJ_InterpretEntry(PPDOBJ* ppd, PARSEROBJ* parser) {
     case OpenGroupEntry::None:
       break;
   }
-  const KEYWORDROW* row = HandledRow(keyword);
+  const KEYWORDROW* row = RememberedHandledRow(parser, keyword);
   if (row == nullptr) return PPDERR_NONE;
   if (!CheckKeywordParams(row, parser)) return PPDERR_SYNTAX;
   if (!CheckKeywordDuplicates(row)) return PPDERR_NONE;

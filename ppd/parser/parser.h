@@ -19,6 +19,8 @@
 #include "ppd/parser/value_scan.h"
 #include "ppd/records.h"
 
+struct KEYWORDROW;
+
 // Result codes of the interpreter, the keyword handlers and the value readers.
 inline constexpr WORD PPDERR_NONE = 0;    // accepted, or ignored
 inline constexpr WORD PPDERR_SYNTAX = 3;  // wrong shape, missing word, bad value
@@ -49,6 +51,11 @@ struct PARSEROBJ {
   CHAR keywordText[PARSER_NAME_MAX + 1];
   CHAR optionText[PARSER_NAME_MAX + 1];
   CHAR translationText[PARSER_NAME_MAX + 1];
+  // The keyword table's answer for the last keyword looked up (the next
+  // statement most often has the same keyword); lastKeywordLength 0: none.
+  const KEYWORDROW* lastRow;
+  ULONG lastKeywordLength;
+  CHAR lastKeywordText[PARSER_NAME_MAX + 1];
 };
 
 // The driver's description: an empty description fed the built-in card

@@ -14,15 +14,6 @@
 
 namespace {
 
-// NUL-terminated copies of one statement's texts, as PPDOBJ_InsertEntry
-// takes them; each has room for its parser buffer's capacity.
-struct STATEMENTTEXTS {
-  CHAR keyword[PARSER_NAME_MAX + 1];
-  CHAR option[PARSER_NAME_MAX + 1];
-  CHAR translation[PARSER_NAME_MAX + 1];
-  CHAR value[PARSER_VALUE_MAX + 1];
-};
-
 inline constexpr ULONG kFirstRefusalRoom = 64;
 
 // The lines of the constraints taken, in the order of uiConstraints.
@@ -35,7 +26,6 @@ struct LINELIST {
 struct READER {
   PPDOBJ* ppd;
   PARSEROBJ* parser;
-  STATEMENTTEXTS* texts;
   PPDREADRESULT* result;
   LINELIST constraintLines;
   LISTOBJ* refusedPaper;      // paper sizes whose PageSize was refused (arena)
@@ -85,9 +75,7 @@ bool IsPageSizeKeyword(std::string_view keyword) { return keyword == kPageSizeKe
 // group (PageRegion, ImageableArea, PaperDimension).
 bool FillsPaperSize(std::string_view keyword) {
   if (IsPageSizeKeyword(keyword) || keyword.size() > PARSER_NAME_MAX) return false;
-  CHAR text[PARSER_NAME_MAX + 1];
-  CopyText(text, keyword);
-  const KEYWORDROW* row = SearchKeyword(text);
+  const KEYWORDROW* row = SearchKeyword(keyword);
   return row != nullptr && row->groupKind == UIGRP_PAGESIZE;
 }
 
@@ -107,7 +95,7 @@ bool RememberRefusedPaper(READER* reader, std::string_view option) {
 // refused, without its code.
 bool MakesRefusedPaper(const READER* reader, const PPDSTATEMENT* statement) {
   if (reader->refusedPaper == nullptr || !FillsPaperSize(statement->keyword)) return false;
-  const CHAR* option = reader->texts->option;
+  const CHAR* option = reader->parser->option.text;
   if (LISTOBJ_Find(reader->refusedPaper, option) == nullptr) return false;
   const UIGROUP* pageSize = reader->ppd->predefinedGroups[UIGRP_PAGESIZE];
   return pageSize == nullptr || LISTOBJ_Find(pageSize->options, option) == nullptr;
@@ -115,28 +103,32 @@ bool MakesRefusedPaper(const READER* reader, const PPDSTATEMENT* statement) {
 
 BOOL OnStatement(PVOID context, const PPDSTATEMENT* statement) {
   auto* reader = static_cast<READER*>(context);
-  if (PPDOBJ_IgnoresKeyword(reader->ppd, statement->keyword)) return TRUE;
+  // A statement the interpreter ignores is never refused. One that fits the
+  // buffers goes to the interpreter, which ignores it as well.
   if (statement->keyword.size() > PARSER_NAME_MAX || statement->option.size() > PARSER_NAME_MAX ||
       statement->value.size() > PARSER_VALUE_MAX) {
+    if (PPDOBJ_IgnoresKeyword(reader->ppd, statement->keyword)) return TRUE;
     if (IsPageSizeKeyword(statement->keyword) && statement->option.size() <= PARSER_NAME_MAX &&
         !RememberRefusedPaper(reader, statement->option)) {
       return FALSE;
     }
     return AddRefusal(reader->result, statement->line, PPDERR_MEMORY) ? TRUE : FALSE;
   }
-  STATEMENTTEXTS* texts = reader->texts;
-  CopyText(texts->keyword, statement->keyword);
-  CopyText(texts->option, statement->option);
+  // The statement goes straight into the parser object: every text fits its
+  // buffer, and the split lets no NUL through.
+  PARSEROBJ* parser = reader->parser;
+  BUFOBJ_SetText(&parser->keyword, statement->keyword);
+  BUFOBJ_SetText(&parser->option, statement->option);
   const ULONG translationLength = PPDFILE_TranslationCut(statement->translation, PARSER_NAME_MAX);
-  CopyText(texts->translation, statement->translation.substr(0, translationLength));
-  CopyText(texts->value, statement->value);
+  BUFOBJ_SetText(&parser->translation, statement->translation.substr(0, translationLength));
+  BUFOBJ_SetText(&parser->value, statement->value);
+  parser->valueType = statement->valueType;
   if (MakesRefusedPaper(reader, statement)) {
     return AddRefusal(reader->result, statement->line, PPDREAD_PAPER_REFUSED) ? TRUE : FALSE;
   }
 
   const ULONG cConstraints = reader->ppd->cUiConstraints;
-  const WORD code = PPDOBJ_InsertEntry(reader->ppd, reader->parser, texts->keyword, texts->option,
-                                       texts->translation, texts->value, statement->valueType);
+  const WORD code = PPDOBJ_InterpretEntry(reader->ppd, parser);
   // Every text fits its buffer, so a 4 can only be an exhausted arena.
   if (code == PPDERR_MEMORY) return FALSE;
   if (code != PPDERR_NONE) return AddRefusal(reader->result, statement->line, code) ? TRUE : FALSE;
@@ -161,6 +153,15 @@ bool BeyondSelection(const PPDOBJ* ppd, const CHAR* feature, const CHAR* option)
 // Reports the constraints that name an option beyond the selection byte, and
 // puts the refusals back in line order; FALSE when the list cannot grow.
 bool ReportConstraintsBeyondSelection(READER* reader) {
+  // Only a feature with more options than a selection byte can name has an
+  // option beyond it; most descriptions have none, and their constraints
+  // need no look-up.
+  bool anyLongFeature = false;
+  for (LISTOBJ* group = reader->ppd->uiGroups; group != nullptr && !anyLongFeature; group = group->next) {
+    anyLongFeature = UIGROUP_CountOptions(ListRecord<UIGROUP>(group)) > PPD_ANY_OPTION;
+  }
+  if (!anyLongFeature) return true;
+
   PPDREADRESULT* result = reader->result;
   const ULONG cBefore = result->cRefusals;
   ULONG i = 0;
@@ -239,8 +240,7 @@ void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESU
   READER reader{};
   reader.result = result;
   reader.parser = PARSEROBJ_Create();
-  reader.texts = static_cast<STATEMENTTEXTS*>(EngAllocMem(0, sizeof(STATEMENTTEXTS), DRIVER_DESC_TAG));
-  if (reader.parser != nullptr && reader.texts != nullptr) reader.ppd = PPDOBJ_CreateEmpty(fileName);
+  if (reader.parser != nullptr) reader.ppd = PPDOBJ_CreateEmpty(fileName);
 
   bool complete = false;
   if (reader.ppd != nullptr) {
@@ -249,7 +249,6 @@ void PPDFILE_Read(std::span<const CHAR> text, const WCHAR* fileName, PPDREADRESU
   }
   ReleaseDescriptionLock();
   if (reader.constraintLines.lines != nullptr) EngFreeMem(reader.constraintLines.lines);
-  if (reader.texts != nullptr) EngFreeMem(reader.texts);
   if (reader.parser != nullptr) PARSEROBJ_Delete(reader.parser);
   if (!complete) {
     PPDOBJ_Delete(reader.ppd);

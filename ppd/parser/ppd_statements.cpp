@@ -1,5 +1,9 @@
 #include "ppd/parser/ppd_statements.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ppd/parser/parser.h"
 
 namespace {
@@ -18,10 +22,24 @@ struct Cursor {
   ULONG line;
 };
 
-const CHAR* FindLineEnd(const CHAR* p, const CHAR* end) {
-  while (p < end && !IsLineEnd(*p)) ++p;
+// The first character at or behind p that is one of Chars, or end. Lines,
+// names and quoted values are runs of other characters, so 16 are looked
+// at at once where the processor allows.
+template <CHAR... Chars>
+const CHAR* FindFirstOf(const CHAR* p, const CHAR* end) {
+#if defined(__SSE2__)
+  for (; end - p >= 16; p += 16) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hits = (_mm_cmpeq_epi8(chars, _mm_set1_epi8(Chars)) | ...);
+    const int mask = _mm_movemask_epi8(hits);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  while (p < end && ((*p != Chars) && ...)) ++p;
   return p;
 }
+
+const CHAR* FindLineEnd(const CHAR* p, const CHAR* end) { return FindFirstOf<'\r', '\n'>(p, end); }
 
 // p is at a CR or LF: moves behind the line end (CR LF counts as one).
 void StepOverLineEnd(Cursor& cursor) {
@@ -33,15 +51,12 @@ void StepOverLineEnd(Cursor& cursor) {
 // Moves the cursor to the next quote, counting the lines it passes; FALSE
 // when the text ends first (the cursor is then at the end).
 bool SeekQuote(Cursor& cursor) {
-  while (cursor.p < cursor.end) {
+  for (;;) {
+    cursor.p = FindFirstOf<'"', '\r', '\n'>(cursor.p, cursor.end);
+    if (cursor.p == cursor.end) return false;
     if (*cursor.p == '"') return true;
-    if (IsLineEnd(*cursor.p)) {
-      StepOverLineEnd(cursor);
-    } else {
-      ++cursor.p;
-    }
+    StepOverLineEnd(cursor);
   }
-  return false;
 }
 
 // Moves the cursor to the end of the line on which every quote opened from
@@ -65,17 +80,33 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text;
 }
 
-bool HasControl(std::string_view text, bool tabAllowed) {
-  for (const CHAR c : text) {
-    if (IsControl(c) && !(tabAllowed && c == '\t')) return true;
+// Whether text holds a control character (a tab passes when tabAllowed).
+// textEnd is the end of the whole text: the characters up to it may be read.
+bool HasControl(std::string_view text, bool tabAllowed, const CHAR* textEnd) {
+  const CHAR* p = text.data();
+  std::size_t left = text.size();
+#if defined(__SSE2__)
+  for (; left > 0 && textEnd - p >= 16; p += 16) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i belowSpace = _mm_cmpeq_epi8(_mm_min_epu8(chars, _mm_set1_epi8(0x1F)), chars);
+    __m128i control = belowSpace | _mm_cmpeq_epi8(chars, _mm_set1_epi8(0x7F));
+    if (tabAllowed) control = _mm_andnot_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8('\t')), control);
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(control));
+    const unsigned inside = left >= 16 ? 0xFFFFu : (1u << left) - 1;
+    if ((mask & inside) != 0) return true;
+    left -= left >= 16 ? 16 : left;
+  }
+#endif
+  for (; left > 0; ++p, --left) {
+    if (IsControl(*p) && !(tabAllowed && *p == '\t')) return true;
   }
   return false;
 }
 
-// A run of name characters: up to a blank, colon, slash or the line's end.
-const CHAR* NameEnd(const CHAR* p, const CHAR* lineEnd) {
-  while (p < lineEnd && !IsBlank(*p) && *p != ':' && *p != '/') ++p;
-  return p;
+// A run of name characters: up to a blank, colon, slash or the line's end
+// (a CR or LF before textEnd, the end of the text, or textEnd itself).
+const CHAR* NameEnd(const CHAR* p, const CHAR* textEnd) {
+  return FindFirstOf<' ', '\t', ':', '/', '\r', '\n'>(p, textEnd);
 }
 
 const CHAR* SkipBlanks(const CHAR* p, const CHAR* lineEnd) {
@@ -118,9 +149,9 @@ class Splitter {
     PPDSTATEMENT statement{};
     statement.line = cursor_.line;
 
-    const CHAR* const keywordEnd = NameEnd(p, lineEnd);
+    const CHAR* const keywordEnd = NameEnd(p, cursor_.end);
     statement.keyword = View(p, keywordEnd);
-    if (statement.keyword.empty() || HasControl(statement.keyword, false) ||
+    if (statement.keyword.empty() || HasControl(statement.keyword, false, cursor_.end) ||
         (keywordEnd < lineEnd && *keywordEnd == '/')) {
       return Malformed(statement.line, PpdMalformed::BadKeyword);
     }
@@ -128,17 +159,16 @@ class Splitter {
     if (p == lineEnd) return Emit(statement);  // "*End"
 
     if (*p != ':') {
-      const CHAR* const optionEnd = NameEnd(p, lineEnd);
+      const CHAR* const optionEnd = NameEnd(p, cursor_.end);
       statement.option = View(p, optionEnd);
       p = optionEnd;
       if (p < lineEnd && *p == '/') {
-        const CHAR* translationEnd = p + 1;
-        while (translationEnd < lineEnd && *translationEnd != ':') ++translationEnd;
+        const CHAR* const translationEnd = FindFirstOf<':', '\r', '\n'>(p + 1, cursor_.end);
         statement.translation = View(p + 1, translationEnd);
         p = translationEnd;
       }
-      if (statement.option.empty() || HasControl(statement.option, false) ||
-          HasControl(statement.translation, true)) {
+      if (statement.option.empty() || HasControl(statement.option, false, cursor_.end) ||
+          HasControl(statement.translation, true, cursor_.end)) {
         return Malformed(statement.line, PpdMalformed::BadOption);
       }
       p = SkipBlanks(p, lineEnd);
@@ -155,6 +185,15 @@ class Splitter {
     if (*p == '"') return QuotedValue(statement, p + 1);
 
     std::string_view value = TrimTrailingBlanks(View(p, lineEnd));
+    // Most plain values hold no quote, NUL or slash: one look (16 characters
+    // at a time, up to 15 behind the value) tells.
+    const CHAR* const valueEnd = value.data() + value.size();
+    const CHAR* const lookEnd = cursor_.end - valueEnd > 15 ? valueEnd + 15 : cursor_.end;
+    if (FindFirstOf<'"', '\0', '/'>(value.data(), lookEnd) >= valueEnd) {
+      statement.value = value;
+      statement.valueType = PPDVALUE_PLAIN;
+      return Emit(statement);
+    }
     std::size_t quotes = 0;
     for (const CHAR c : value) quotes += (c == '"');
     if (quotes % 2 != 0) {

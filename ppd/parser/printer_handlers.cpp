@@ -1,6 +1,7 @@
 #include "ppd/parser/printer_handlers.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "lib/block_heap.h"
 #include "ppd/parser/parser.h"
@@ -221,28 +222,54 @@ WORD OrderDepProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   return PPDERR_NONE;
 }
 
+namespace {
+
+// A word as GetWordStr stores it (cut to fit a word buffer), and a feature
+// word without its asterisk (empty when no word or only an asterisk).
+std::string_view StoredWord(std::string_view word) { return word.substr(0, MAX_WORD_LEN - 1); }
+std::string_view FeatureOf(std::string_view word) {
+  if (!word.empty() && word.front() == '*') word.remove_prefix(1);
+  return word;
+}
+
+// Appends text and its terminator at *pCopy; returns the copy.
+CHAR* AppendCopy(CHAR** pCopy, std::string_view text) {
+  CHAR* copy = *pCopy;
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  *pCopy += text.size() + 1;
+  return copy;
+}
+
+}  // namespace
+
 WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
+  // "*Feature1 [Option1] *Feature2 [Option2]": the record and its four texts
+  // in one arena allocation.
   const CHAR* cursor = parser->value.text;
-  CHAR word[MAX_WORD_LEN];
-  const CHAR* feature1 = TakeFeatureWord(&cursor, word);
-  if (feature1 == nullptr) return PPDERR_SYNTAX;
+  const CHAR* const storageEnd = parser->value.text + parser->value.maxLength + 1;
+  std::string_view words[4];
+  for (std::string_view& word : words) word = StoredWord(NextWordIn(&cursor, storageEnd));
+  const std::string_view feature1 = FeatureOf(words[0]);
+  if (feature1.empty()) return PPDERR_SYNTAX;
   if (ppd->cUiConstraints >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;
-  auto* constraint = CreateNamedRecord<UICONSTRAINT>(ppd->heap, feature1);
+  const bool hasOption1 = !words[1].empty() && words[1].front() != '*';
+  const std::string_view option1 = hasOption1 ? words[1] : std::string_view();
+  const std::string_view feature2Word = hasOption1 ? words[2] : words[1];
+  const std::string_view feature2 = FeatureOf(feature2Word);
+  const std::string_view option2 = hasOption1 ? words[3] : words[2];
+  auto textSize = [](std::string_view text) { return text.empty() ? 0 : static_cast<ULONG>(text.size()) + 1; };
+  const ULONG size = static_cast<ULONG>(sizeof(UICONSTRAINT)) + textSize(feature1) + textSize(option1) +
+                     textSize(feature2) + textSize(option2);
+  auto* constraint = static_cast<UICONSTRAINT*>(HEAPOBJ_Alloc(ppd->heap, size));
   if (constraint == nullptr) return PPDERR_MEMORY;
-  if (GetWordStr(&cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
-  if (word[0] != '*') {
-    constraint->option1 = HeapCopyString(ppd->heap, word);
-    if (constraint->option1 == nullptr) return PPDERR_MEMORY;
-    if (GetWordStr(&cursor, MAX_WORD_LEN, word) == 0) return PPDERR_SYNTAX;
-  }
-  const CHAR* feature2 = StripKeywordChar(word);
-  if (feature2 == nullptr) return PPDERR_SYNTAX;
-  constraint->feature2 = HeapCopyString(ppd->heap, feature2);
-  if (constraint->feature2 == nullptr) return PPDERR_MEMORY;
-  if (GetWordStr(&cursor, MAX_WORD_LEN, word) != 0) {
-    constraint->option2 = HeapCopyString(ppd->heap, word);
-    if (constraint->option2 == nullptr) return PPDERR_MEMORY;
-  }
+  if (feature2.empty()) return PPDERR_SYNTAX;
+  std::memset(constraint, 0, sizeof(UICONSTRAINT));
+  CHAR* copy = reinterpret_cast<CHAR*>(constraint + 1);
+  constraint->header.name = AppendCopy(&copy, feature1);
+  if (hasOption1) constraint->option1 = AppendCopy(&copy, option1);
+  constraint->feature2 = AppendCopy(&copy, feature2);
+  if (!option2.empty()) constraint->option2 = AppendCopy(&copy, option2);
   LISTOBJ_Append(&ppd->uiConstraints, &ppd->lastUiConstraint, &constraint->header);
   ++ppd->cUiConstraints;
   return PPDERR_NONE;

@@ -1,7 +1,12 @@
 #include "ppd/parser/value_scan.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "lib/block_heap.h"
 #include "ppd/parser/parser.h"
@@ -12,11 +17,13 @@ namespace {
 constexpr BYTE kSpace = 0x01;
 constexpr BYTE kDigit = 0x02;
 constexpr BYTE kHexLetter = 0x04;
+constexpr BYTE kWordEnd = 0x08;  // what ends a word: the terminator, space, tab
 
 constexpr std::array<BYTE, 256> BuildCharTable() {
   std::array<BYTE, 256> table{};
-  table['\t'] = kSpace;
-  table[' '] = kSpace;
+  table['\t'] = kSpace | kWordEnd;
+  table[' '] = kSpace | kWordEnd;
+  table['\0'] = kWordEnd;
   for (int c = '0'; c <= '9'; ++c) table[c] = kDigit;
   for (int c = 'A'; c <= 'F'; ++c) table[c] = kHexLetter;
   for (int c = 'a'; c <= 'f'; ++c) table[c] = kHexLetter;
@@ -59,12 +66,20 @@ void BUFOBJ_Reset(BUFOBJ* buf) {
 }
 
 WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s) {
-  for (; *s != '\0'; ++s) {
-    if (buf->length >= buf->maxLength) return PPDERR_MEMORY;
-    buf->text[buf->length++] = *s;
-  }
+  const ULONG room = buf->maxLength - buf->length;
+  const ULONG length = static_cast<ULONG>(strnlen(s, ULONG{room} + 1));
+  const ULONG taken = length <= room ? length : room;
+  std::memcpy(buf->text + buf->length, s, taken);
+  buf->length += taken;
+  if (length > room) return PPDERR_MEMORY;
   buf->text[buf->length] = '\0';
   return PPDERR_NONE;
+}
+
+void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text) {
+  if (!text.empty()) std::memcpy(buf->text, text.data(), text.size());
+  buf->length = static_cast<ULONG>(text.size());
+  buf->text[buf->length] = '\0';
 }
 
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf) {
@@ -93,15 +108,43 @@ WORD BUFOBJ_CopyStringHex(const BUFOBJ* buf, CHAR* dest) {
   return PPDERR_NONE;
 }
 
-WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
+std::string_view NextWord(const CHAR** cursor) {
   const CHAR* p = *cursor;
   while (IsSpaceChar(*p)) ++p;
-  WORD stored = 0;
-  for (; *p != '\0' && !IsSpaceChar(*p); ++p) {
-    if (stored + 1 < maxLen) word[stored++] = *p;
-  }
-  word[stored] = '\0';
+  const CHAR* const start = p;
+  while ((CharClass(*p) & kWordEnd) == 0) ++p;
   *cursor = p;
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd) {
+  const CHAR* p = *cursor;
+  while (IsSpaceChar(*p)) ++p;
+  const CHAR* const start = p;
+#if defined(__SSE2__)
+  for (; storageEnd - p >= 16; p += 16) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ends = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(chars, _mm_set1_epi8('\t'))),
+        _mm_cmpeq_epi8(chars, _mm_setzero_si128()));
+    const int mask = _mm_movemask_epi8(ends);
+    if (mask != 0) {
+      p += __builtin_ctz(static_cast<unsigned>(mask));
+      *cursor = p;
+      return {start, static_cast<std::size_t>(p - start)};
+    }
+  }
+#endif
+  while ((CharClass(*p) & kWordEnd) == 0) ++p;
+  *cursor = p;
+  return {start, static_cast<std::size_t>(p - start)};
+}
+
+WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {
+  const std::string_view whole = NextWord(cursor);
+  const auto stored = static_cast<WORD>(maxLen == 0 ? 0 : std::min<std::size_t>(whole.size(), maxLen - 1));
+  std::memcpy(word, whole.data(), stored);
+  word[stored] = '\0';
   return stored;
 }
 

@@ -5,6 +5,8 @@
 // (PPDERR_*, ppd/parser/parser.h).
 #pragma once
 
+#include <string_view>
+
 #include "engine/types.h"
 
 struct HEAPOBJ;
@@ -22,6 +24,9 @@ void BUFOBJ_Reset(BUFOBJ* buf);
 // Appends s; 4 when it does not fit (what fitted stays, terminated by the
 // storage's zero last byte).
 WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s);
+// Replaces the text with `text`, which must fit (at most maxLength
+// characters, no NUL).
+void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text);
 // Drops trailing spaces and tabs.
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf);
 // Copies the text into dest (room for length + 1 bytes), decoding hex
@@ -43,6 +48,13 @@ inline constexpr WORD MAX_WORD_LEN = 40;
 // moves *cursor behind the whole word and returns the count stored; 0 when
 // no word is left.
 WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word);
+// The next word of the text at *cursor, found as GetWordStr finds it, in
+// place and whole (not cut); moves *cursor behind it. Empty when no word is
+// left.
+std::string_view NextWord(const CHAR** cursor);
+// NextWord for a text whose storage runs on to storageEnd: the characters
+// up to there may be read (16 at a time).
+std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd);
 // TRUE when text begins with exactly `word`, followed by its end or a space.
 BOOL EqualWordString(const CHAR* word, const CHAR* text);
 

@@ -1,9 +1,10 @@
-// The fast colour path against the per-pixel one. The fast path corrects runs
-// of pixels with a vector kernel (each one this processor runs, the portable
-// 4-lane one always), then marks and separates the surface in tiles; the
-// per-pixel path corrects each pixel step by step (CorrectPixel), marks it
-// and takes its panel bytes dot by dot. Both must give the same panels for
-// every colour.
+// The fast colour path against the per-pixel one. The fast path walks the
+// surface once in tiles, correcting each run of pixels with a vector kernel
+// (each one this processor runs, the portable 4-lane one always), marking it
+// and taking all four panels' bytes, and keeps magenta, cyan and black in the
+// surface until they are taken out; the per-pixel path corrects each pixel
+// step by step (CorrectPixel), marks it and takes its panel bytes dot by dot.
+// Both must give the same panels for every colour.
 //
 // Every one of the 2^24 colours goes through every kernel at the default
 // settings; at a non-default saturation and at both weight limits every 13th
@@ -21,6 +22,7 @@
 #include "driver/pdev.h"
 #include "output/color_correction.h"
 #include "output/color_lanes.h"
+#include "output/color_tile.h"
 #include "output/panel_separation.h"
 
 namespace {
@@ -31,19 +33,25 @@ constexpr ULONG kDots = 656;
 constexpr ULONG kLines = 1024;
 constexpr ULONG kSurfaceWords = kDots * kLines;
 
+// A tile kernel, with the correction kernel it runs the pixels through
+// (the AVX2 tile works the correction out itself).
 struct Kernel {
   const char* name;
   PFN_CORRECTRUN pfn;
+  PFN_COLORTILE pfnTile;
 };
 
-// The kernels this processor can run; the portable one runs everywhere.
+// The kernels this processor can run; the portable ones run everywhere.
 std::vector<Kernel> Kernels() {
-  std::vector<Kernel> kernels{{"portable, 4 lanes", CorrectLanes4}};
+  std::vector<Kernel> kernels{{"portable tile, 4 lanes", CorrectLanes4, ColorTile}};
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2")) kernels.push_back({"AVX2, 8 lanes", CorrectLanes8});
+  if (__builtin_cpu_supports("avx2")) {
+    kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, ColorTile});
+    kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, ColorTileAvx2});
+  }
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
       __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-    kernels.push_back({"AVX-512, 16 lanes", CorrectLanes16});
+    kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, ColorTile});
   }
 #endif
   return kernels;
@@ -82,20 +90,20 @@ Panels PerPixelPanels(const std::vector<std::uint32_t>& corrected, bool mark) {
   return p;
 }
 
-// The fast path over the surface bits: yellow corrects (with the kernel) and
-// marks in place, the others read what it left.
+// The fast path over the surface bits: the colour walk (correcting with the
+// kernel), then the panels it kept.
 Panels FastPanels(std::vector<std::uint32_t>& bits, bool landscape, const PRINTAREA& rc,
-                  COLORCORRECTION cc, PFN_CORRECTRUN kernel, bool mark) {
-  cc.pfnCorrect = kernel;
+                  COLORCORRECTION cc, const Kernel& kernel, bool mark) {
+  cc.pfnCorrect = kernel.pfn;
   std::size_t size = std::size_t{rc.cx} * rc.cy;
   Panels p{ByteVector(size), ByteVector(size), ByteVector(size), {}};
   DWORD* pBits = reinterpret_cast<DWORD*>(bits.data());
-  SeparateYellow(p.y.data(), pBits, landscape, rc, &cc, mark);
-  SeparatePanel(p.m.data(), pBits, landscape, rc, PanelTake::Magenta);
-  SeparatePanel(p.c.data(), pBits, landscape, rc, PanelTake::Cyan);
+  SeparateColorPanels(p.y.data(), pBits, landscape, rc, &cc, mark, kernel.pfnTile);
+  TakeKeptPanel(p.m.data(), pBits, landscape, rc, KeptPanel::Magenta);
+  TakeKeptPanel(p.c.data(), pBits, landscape, rc, KeptPanel::Cyan);
   if (mark) {
     p.k.resize(size);
-    SeparatePanel(p.k.data(), pBits, landscape, rc, PanelTake::Marked);
+    TakeKeptPanel(p.k.data(), pBits, landscape, rc, KeptPanel::Black);
   }
   return p;
 }
@@ -139,12 +147,9 @@ const Setting kSettings[] = {
 class ColorPathTest : public ::testing::TestWithParam<Setting> {};
 
 // The colours, a surface of them at a time in portrait (the last one filled
-// up with white). Each kernel corrects them as the yellow panel's walk does
-// it, unmarked: the corrected surface must equal the per-pixel correction
-// word for word (mark byte included) and the yellow panel its bytes. What
-// the marking and the other panels then make of the surface no longer
-// depends on the kernel, so they are checked once per batch, with and
-// without the marking.
+// up with white), through the whole fast path with each kernel, marked as
+// a page with the black panel does it; and unmarked, as a page without the
+// black panel does it, with the portable kernel and the widest.
 TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
   const Setting& s = GetParam();
   const COLORCORRECTION cc = MakeColorCorrection(s.alColor);
@@ -160,42 +165,20 @@ TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
     dots.resize((dots.size() + kDots - 1) / kDots * kDots, 0x00FFFFFF);
     const PRINTAREA rc{0, 0, static_cast<WORD>(kDots), static_cast<WORD>(dots.size() / kDots)};
     const std::vector<std::uint32_t> corrected = Corrected(dots, cc);
-    const Panels unmarked = PerPixelPanels(corrected, false);
+    const Panels marked = PerPixelPanels(corrected, true);
 
     std::vector<std::uint32_t> bits;
     for (const Kernel& kernel : kernels) {
       SCOPED_TRACE(kernel.name);
       bits = dots;
-      COLORCORRECTION kernel_cc = cc;
-      kernel_cc.pfnCorrect = kernel.pfn;
-      ByteVector yellow(dots.size());
-      SeparateYellow(yellow.data(), reinterpret_cast<DWORD*>(bits.data()), false, rc, &kernel_cc,
-                     false);
-      if (bits != corrected) {
-        std::size_t at = 0;
-        while (bits[at] == corrected[at]) ++at;
-        ADD_FAILURE() << "colour 0x" << std::hex << dots[at] << " corrects to 0x" << bits[at]
-                      << ", pixel by pixel to 0x" << corrected[at];
-      }
-      ExpectSamePanel("yellow", yellow, unmarked.y, dots);
+      ExpectSamePanels(FastPanels(bits, false, rc, cc, kernel, true), marked, dots);
     }
-
-    DWORD* pBits = reinterpret_cast<DWORD*>(bits.data());
-    Panels fast{{}, ByteVector(dots.size()), ByteVector(dots.size()), {}};
-    SeparatePanel(fast.m.data(), pBits, false, rc, PanelTake::Magenta);
-    SeparatePanel(fast.c.data(), pBits, false, rc, PanelTake::Cyan);
-    ExpectSamePanel("magenta", fast.m, unmarked.m, dots);
-    ExpectSamePanel("cyan", fast.c, unmarked.c, dots);
-
-    const Panels marked = PerPixelPanels(corrected, true);
-    Panels fast_marked{ByteVector(dots.size()), ByteVector(dots.size()), ByteVector(dots.size()),
-                       ByteVector(dots.size())};
-    SeparateYellow(fast_marked.y.data(), pBits, false, rc, nullptr, true);
-    SeparatePanel(fast_marked.m.data(), pBits, false, rc, PanelTake::Magenta);
-    SeparatePanel(fast_marked.c.data(), pBits, false, rc, PanelTake::Cyan);
-    SeparatePanel(fast_marked.k.data(), pBits, false, rc, PanelTake::Marked);
-    SCOPED_TRACE("marked");
-    ExpectSamePanels(fast_marked, marked, dots);
+    const Panels unmarked = PerPixelPanels(corrected, false);
+    for (const Kernel& kernel : {kernels.front(), kernels.back()}) {
+      SCOPED_TRACE(std::string(kernel.name) + ", unmarked");
+      bits = dots;
+      ExpectSamePanels(FastPanels(bits, false, rc, cc, kernel, false), unmarked, dots);
+    }
     if (HasFailure()) return;
   }
 }
@@ -239,7 +222,7 @@ TEST(ColorPathTest, PartialTilesAreSeparatedAsTheWalkSays) {
         }
       }
       std::vector<std::uint32_t> bits = noise;
-      ExpectSamePanels(FastPanels(bits, area.landscape, rc, cc, kernel.pfn, true),
+      ExpectSamePanels(FastPanels(bits, area.landscape, rc, cc, kernel, true),
                        PerPixelPanels(Corrected(walked, cc), true), walked);
     }
   }

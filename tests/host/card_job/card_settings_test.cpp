@@ -50,6 +50,7 @@ const SettingCase kSettings[] = {
     {"Adjust4", "94", [](const CardSettings& s) { return s.devmode.dmPrivate.lAdjust4 == 94; }},
     {"Copies", "999", [](const CardSettings& s) { return s.copies == 999; }},
     {"MagMode", "R", [](const CardSettings& s) { return s.mag_mode == 'R'; }},
+    {"SnapBlack", "255", [](const CardSettings& s) { return s.snap_black == 255; }},
     {"Track3", "0123456789:;<=>?",
      [](const CardSettings& s) {
        return s.tracks && (*s.tracks)[2] == u"0123456789:;<=>?" && (*s.tracks)[0].empty();
@@ -102,6 +103,8 @@ const WrongCase kWrong[] = {
      "the print area 0,0,657,1 does not lie on the card, whose frame is 656 dots by 1024 lines."},
     {"OverlayArea1", "2:0,0,1,1",
      "the overlay area \"2:0,0,1,1\" is not TYPE:X,Y,CX,CY with a type of 0 or 1."},
+    {"SnapBlack", "256", "the black snap level must lie between 0 and 255."},
+    {"SnapBlack", "-1", "the black snap level must lie between 0 and 255."},
     {"Track1", "\xC3\xA9",
      "the track 1 text holds the character U+00E9, which track 1 cannot carry; it takes only "
      "U+0020 to U+005F (space, digits, capital letters and punctuation)."},
@@ -114,12 +117,30 @@ TEST_P(WrongSetting, IsRefusedWithItsReasonAndChangesNothing) {
   EXPECT_EQ(ApplySetting(settings, GetParam().name, GetParam().value), GetParam().reason);
   CardSettings defaults = DefaultCardSettings();
   EXPECT_EQ(std::memcmp(&settings.devmode, &defaults.devmode, sizeof defaults.devmode), 0);
-  EXPECT_FALSE(settings.tracks || settings.copies || settings.mag_mode || settings.encoder);
+  EXPECT_FALSE(settings.tracks || settings.copies || settings.mag_mode || settings.encoder ||
+               settings.snap_black != 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WrongSetting, ::testing::ValuesIn(kWrong), [](const auto& info) {
   return std::string(info.param.name) + "_" + std::to_string(info.index);
 });
+
+TEST(OrientForDesign, GivesAPortraitDesignAPortraitCardUnlessAnOrientationWasSet) {
+  CardSettings open = DefaultCardSettings();
+  OrientForDesign(open, true);
+  EXPECT_EQ(open.devmode.dmPublic.dmOrientation, DMORIENT_PORTRAIT);
+  OrientForDesign(open, false);
+  EXPECT_EQ(open.devmode.dmPublic.dmOrientation, DMORIENT_LANDSCAPE);
+
+  CardSettings landscape = DefaultCardSettings();
+  ASSERT_EQ(ApplySetting(landscape, "CardOrientation", "Landscape"), std::nullopt);
+  OrientForDesign(landscape, true);
+  EXPECT_EQ(landscape.devmode.dmPublic.dmOrientation, DMORIENT_LANDSCAPE);
+  CardSettings portrait = DefaultCardSettings();
+  ASSERT_EQ(ApplySetting(portrait, "CardOrientation", "Portrait"), std::nullopt);
+  OrientForDesign(portrait, false);
+  EXPECT_EQ(portrait.devmode.dmPublic.dmOrientation, DMORIENT_PORTRAIT);
+}
 
 TEST(FinishSettings, ChoosesModeWAndRefusesTracksItCannotSend) {
   CardSettings tracks = DefaultCardSettings();

@@ -5,7 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/cardprint/file_bytes.h"
+#include "host/card_job/file_bytes.h"
+#include "host/card_job/png_design.h"
 #include "host/cardprint/job_pictures.h"
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/run_command.h"

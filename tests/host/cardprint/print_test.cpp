@@ -6,8 +6,9 @@
 #include <fstream>
 #include <functional>
 
+#include "host/card_job/file_bytes.h"
+#include "host/card_job/png_design.h"
 #include "host/cardprint/decoded_job.h"
-#include "host/cardprint/file_bytes.h"
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/run_command.h"
 #include "host/cardprint/scratch_folder.h"
@@ -232,7 +233,7 @@ const BadInput kBadInputs[] = {
     {"NotAnImage",
      {"DATA/image_not_png_or_jpeg.gif"},
      1,
-     "cardprint: the image DATA/image_not_png_or_jpeg.gif is neither a PNG nor a JPEG file.\n"},
+     "cardprint: the image DATA/image_not_png_or_jpeg.gif is not a PNG, JPEG, PDF or SVG file.\n"},
     {"NoCopies",
      {"DATA/print_card.png", "--copies", "0"},
      1,

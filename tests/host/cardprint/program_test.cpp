@@ -5,10 +5,11 @@
 
 #include <sstream>
 
+#include "host/card_job/design_file.h"
+#include "host/card_job/file_bytes.h"
+#include "host/card_job/png_design.h"
 #include "host/cardprint/cardprint.h"
 #include "host/cardprint/decoded_job.h"
-#include "host/cardprint/file_bytes.h"
-#include "host/cardprint/image_file.h"
 #include "host/cardprint/png_file.h"
 #include "host/cardprint/run_command.h"
 #include "host/cardprint/scratch_folder.h"
@@ -70,7 +71,7 @@ TEST(Program, PrintsTheExampleCardAsDesigned) {
 
   // The preview is the design after the driver's colour correction: close to
   // it everywhere but at the overlay's outline.
-  RgbImage design = LoadImage(CARDPRINT_EXAMPLE_CARD, 1024, 656);
+  RgbImage design = DesignFile(CARDPRINT_EXAMPLE_CARD).Page(0, 1024, 656, Fit::kCover);
   RgbImage preview = DecodePng(ReadWholeFile(folder / "preview.png", "preview"), "preview");
   ASSERT_EQ(preview.width, design.width);
   ASSERT_EQ(preview.height, design.height);

@@ -292,6 +292,8 @@ const OptionCase kOptionCases[] = {
      "1",
      {"--color", "20,-10,-5,96"}},
     {"NoColourCorrection", "ColorCorrection=False", "1", {"--no-color-correction"}},
+    {"SnapBlack", "SnapBlack=64", "1", {"--snap-black", "64"}},
+    {"SnapBlackCustom", "SnapBlack=Custom.200", "1", {"--snap-black", "200"}},
     {"DocumentMode", "DocumentMode=1", "1", {"--doc-mode", "1"}},
     {"Adjustments", "Adjust1=-94 Adjust2=1 Adjust3=2 Adjust4=94", "1", {"--adjust", "-94,1,2,94"}},
     {"Copies", "", "3", {"--copies", "3"}},
@@ -361,6 +363,8 @@ const RefusedCase kRefusedCases[] = {
     {"PrintAreaOffTheCard", [](cups_page_header2_t&) {}, "PrintArea=600,0,100,1024",
      "ERROR: The print area 600,0,100,1024 does not lie on the card, whose frame is 656 dots by "
      "1024 lines."},
+    {"SnapBlackTooHigh", [](cups_page_header2_t&) {}, "SnapBlack=256",
+     "ERROR: The black snap level must lie between 0 and 255."},
     {"UnknownChoice", [](cups_page_header2_t&) {}, "BlackPanel=Maybe",
      "ERROR: The setting BlackPanel takes True or False, not \"Maybe\"."},
 };

@@ -1,4 +1,4 @@
-#include "host/cardprint/file_bytes.h"
+#include "host/card_job/file_bytes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

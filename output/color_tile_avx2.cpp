@@ -1,0 +1,261 @@
+// The colour walk's tile for processors with AVX2. The correction of 16
+// pixels runs in 16-bit lanes, each step exact:
+//
+// - The curve T[v] is mulhi(mulhi(v x v, v << 8) + 128, 258), mulhi being
+//   the high 16 bits of an unsigned 16 x 16-bit product: checked against the
+//   table for every v below when the program is compiled.
+// - A curve sum a T[v] - b T[v - k] + v w is below 2^16 and not negative for
+//   every v, k and every weight within the device mode's range (checked
+//   below), so 16 unsigned bits hold it and the shift by 7 is exact.
+// - With the saturation factor 1 the saturation step gives back its input
+//   (see color_lanes.h) unless Cb or Cr would be limited, which needs
+//   |500 B1 - 169 R1 - 331 G1| or |500 R1 - 418 G1 - 82 B1| above 127000,
+//   and so B1 = 255, R1 = 255 or G1 >= 254. The pixels with such a channel
+//   (few: nearly pure light colours) are corrected step by step instead.
+// - With any other factor the saturation step runs in double precision (the
+//   luminance and Cb rounded to single precision) with the operations of
+//   CorrectPixel in its order, 4 pixels side by side.
+#include <immintrin.h>
+
+#include "driver/pdev.h"
+#include "output/color_lanes.h"
+#include "output/color_tile.h"
+#include "output/pixel_color.h"
+
+namespace {
+
+constexpr ULONG MulHi(ULONG a, ULONG b) { return (a * b) >> 16; }
+
+constexpr bool CurveIsExactInWords() {
+  for (ULONG v = 0; v < curtbl.size(); ++v) {
+    if (MulHi(MulHi(v * v, v << 8) + 128, 258) != curtbl[v]) return false;
+  }
+  return true;
+}
+static_assert(CurveIsExactInWords());
+
+// The curve rises, so for each v a sum is smallest at d = v (the lowest
+// weight) and largest at d = 0 (the highest): those bound every d in 0..v.
+constexpr bool SumsFitWords(LONG a, LONG b, LONG base) {
+  for (LONG v = 0; v < 256; ++v) {
+    if (v > 0 && curtbl[v] < curtbl[v - 1]) return false;
+    const LONG smallest = a * curtbl[v] - b * curtbl[v] + v * (base + COLOR_WEIGHT_MIN);
+    const LONG largest = a * curtbl[v] + v * (base + COLOR_WEIGHT_MAX);
+    if (smallest < 0 || largest > 0xFFFF) return false;
+  }
+  return true;
+}
+static_assert(SumsFitWords(12, 18, 116) && SumsFitWords(28, 14, 100) && SumsFitWords(32, 8, 96));
+
+__m256i Words(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
+
+__m256i Curve(__m256i v) {
+  const __m256i q = _mm256_mulhi_epu16(_mm256_mullo_epi16(v, v), _mm256_slli_epi16(v, 8));
+  return _mm256_mulhi_epu16(_mm256_add_epi16(q, Words(128)), Words(258));
+}
+
+// The reweighted ink: min((a T[v] - b T[v - k] + v w) >> 7, 255).
+__m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
+  const __m256i plus = _mm256_add_epi16(_mm256_mullo_epi16(Curve(v), Words(a)), _mm256_mullo_epi16(v, w));
+  const __m256i minus = _mm256_mullo_epi16(Curve(_mm256_sub_epi16(v, k)), Words(b));
+  return _mm256_min_epu16(_mm256_srli_epi16(_mm256_sub_epi16(plus, minus), 7), Words(255));
+}
+
+// The red, green and blue of 16 pixels (two vectors of 8) as 16-bit lanes,
+// in order: each 128-bit lane's bytes grouped by colour, the halves paired
+// so that pixels 0 to 7 meet in the low lane, then widened.
+void Channels(__m256i first, __m256i second, __m256i& r, __m256i& g, __m256i& b) {
+  const __m256i group = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1,  //
+                                         0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1);
+  const __m256i a = _mm256_shuffle_epi8(first, group);
+  const __m256i z = _mm256_shuffle_epi8(second, group);
+  const __m256i low = _mm256_permute2x128_si256(a, z, 0x20);   // pixels 0-3 | 8-11
+  const __m256i high = _mm256_permute2x128_si256(a, z, 0x31);  // pixels 4-7 | 12-15
+  const __m256i rg = _mm256_unpacklo_epi32(low, high);         // r 0-7, g 0-7 | r 8-15, g 8-15
+  const __m256i bx = _mm256_unpackhi_epi32(low, high);         // b 0-7 | b 8-15
+  const __m256i zero = _mm256_setzero_si256();
+  r = _mm256_unpacklo_epi8(rg, zero);
+  g = _mm256_unpackhi_epi8(rg, zero);
+  b = _mm256_unpacklo_epi8(bx, zero);
+}
+
+__m256i Select(__m256i mask, __m256i ifSet, __m256i ifClear) {
+  return _mm256_blendv_epi8(ifClear, ifSet, mask);
+}
+
+// The saturation step on 4 pixels' R1, G1, B1 (32-bit lanes): R2, G2, B2.
+void Saturate4(__m128i r1, __m128i g1, __m128i b1, __m256d f, __m128i& r2, __m128i& g2,
+               __m128i& b2) {
+  auto d = [](double v) { return _mm256_set1_pd(v); };
+  auto clamp = [](__m256d v, __m256d lo, __m256d hi) {
+    v = _mm256_blendv_pd(v, lo, _mm256_cmp_pd(v, lo, _CMP_LT_OQ));
+    return _mm256_blendv_pd(v, hi, _mm256_cmp_pd(hi, v, _CMP_LT_OQ));
+  };
+  auto clampf = [](__m128 v, __m128 lo, __m128 hi) {
+    v = _mm_blendv_ps(v, lo, _mm_cmplt_ps(v, lo));
+    return _mm_blendv_ps(v, hi, _mm_cmplt_ps(hi, v));
+  };
+  const __m256d r = _mm256_cvtepi32_pd(r1);
+  const __m256d g = _mm256_cvtepi32_pd(g1);
+  const __m256d b = _mm256_cvtepi32_pd(b1);
+  const __m256d ylSum = _mm256_add_pd(
+      _mm256_add_pd(_mm256_mul_pd(d(0.299), r), _mm256_mul_pd(d(0.587), g)), _mm256_mul_pd(d(0.114), b));
+  const __m256d cbSum = _mm256_mul_pd(
+      _mm256_sub_pd(_mm256_mul_pd(d(0.5), b),
+                    _mm256_add_pd(_mm256_mul_pd(d(0.169), r), _mm256_mul_pd(d(0.331), g))),
+      f);
+  const __m256d crSum = _mm256_mul_pd(
+      _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(d(0.5), r), _mm256_mul_pd(d(0.418), g)),
+                    _mm256_mul_pd(d(0.082), b)),
+      f);
+  const __m256d yl = _mm256_cvtps_pd(
+      clampf(_mm256_cvtpd_ps(ylSum), _mm_set1_ps(0.0f), _mm_set1_ps(255.0f)));
+  const __m256d cb = _mm256_cvtps_pd(
+      clampf(_mm256_cvtpd_ps(cbSum), _mm_set1_ps(-127.0f), _mm_set1_ps(127.0f)));
+  const __m256d cr = clamp(crSum, d(-127.0), d(127.0));
+  auto channel = [](__m256d v) {
+    const __m128i whole = _mm256_cvttpd_epi32(v);
+    return _mm_min_epi32(_mm_max_epi32(whole, _mm_setzero_si128()), _mm_set1_epi32(255));
+  };
+  r2 = channel(_mm256_add_pd(_mm256_add_pd(yl, _mm256_mul_pd(d(1.402), cr)), d(0.5)));
+  g2 = channel(_mm256_add_pd(
+      _mm256_sub_pd(_mm256_sub_pd(yl, _mm256_mul_pd(d(0.346), cb)), _mm256_mul_pd(d(0.7145), cr)),
+      d(0.5)));
+  b2 = channel(_mm256_add_pd(_mm256_add_pd(yl, _mm256_mul_pd(d(1.771), cb)), d(0.5)));
+}
+
+// The saturation step on 16 pixels' R1, G1, B1 (16-bit lanes, in place),
+// in four groups of 4.
+void Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
+  const __m256d f = _mm256_set1_pd(dSaturation);
+  auto group = [](__m256i words, int q) {
+    const __m128i half = q < 2 ? _mm256_castsi256_si128(words) : _mm256_extracti128_si256(words, 1);
+    return _mm_cvtepu16_epi32(q % 2 == 0 ? half : _mm_srli_si128(half, 8));
+  };
+  __m128i r2[4], g2[4], b2[4];
+  for (int q = 0; q < 4; ++q) Saturate4(group(r, q), group(g, q), group(b, q), f, r2[q], g2[q], b2[q]);
+  auto words = [](const __m128i (&dwords)[4]) {
+    return _mm256_set_m128i(_mm_packus_epi32(dwords[2], dwords[3]), _mm_packus_epi32(dwords[0], dwords[1]));
+  };
+  r = words(r2);
+  g = words(g2);
+  b = words(b2);
+}
+
+// The bytes of two panels' 16-bit lanes, one panel in each half.
+__m256i Bytes(__m256i first, __m256i second) {
+  return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
+}
+
+// Turns two tiles of 16 rows of 16 bytes round at once, one in each half of
+// the rows: afterwards row t holds byte t of every former row. Four rounds
+// of interleaving rows i and i + 8.
+void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
+  for (int round = 0; round < 4; ++round) {
+    __m256i next[TILE_DOTS];
+    for (ULONG i = 0; i < TILE_DOTS / 2; ++i) {
+      next[2 * i] = _mm256_unpacklo_epi8(rows[i], rows[i + 8]);
+      next[2 * i + 1] = _mm256_unpackhi_epi8(rows[i], rows[i + 8]);
+    }
+    for (ULONG i = 0; i < TILE_DOTS; ++i) rows[i] = next[i];
+  }
+}
+
+void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
+
+}  // namespace
+
+void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
+                   const COLORCORRECTION* pcc, bool bMark) {
+  __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
+  __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
+  const __m256i full = Words(255);
+  const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
+  const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
+  const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
+  const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
+
+  for (ULONG r = 0; r < TILE_DOTS; ++r) {
+    const DWORD* pRun = pTile + r * stride;
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pRun));
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pRun + 8));
+    __m256i r1, g1, b1;
+    Channels(first, second, r1, g1, b1);
+    __m256i y = _mm256_xor_si256(b1, full);
+    __m256i m = _mm256_xor_si256(g1, full);
+    __m256i c = _mm256_xor_si256(r1, full);
+    unsigned stepwise = 0;  // two bits per pixel
+    if (pcc != nullptr) {
+      // Pure white has no ink, pure black all of each.
+      const __m256i keep = _mm256_or_si256(
+          _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()),
+          _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+      const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
+      __m256i y2 = Ink(y, k, 12, 18, wy);
+      __m256i m2 = Ink(m, k, 28, 14, wm);
+      __m256i c2 = Ink(c, k, 32, 8, wc);
+      if (!bSaturate) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i limited = _mm256_or_si256(
+            _mm256_or_si256(_mm256_cmpeq_epi16(y2, zero), _mm256_cmpeq_epi16(c2, zero)),
+            _mm256_cmpeq_epi16(_mm256_min_epu16(m2, Words(1)), m2));
+        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, limited)));
+      } else {
+        __m256i r1 = _mm256_xor_si256(c2, full);
+        __m256i g1 = _mm256_xor_si256(m2, full);
+        __m256i b1 = _mm256_xor_si256(y2, full);
+        Saturate16(r1, g1, b1, pcc->dSaturation);
+        y2 = _mm256_xor_si256(b1, full);
+        m2 = _mm256_xor_si256(g1, full);
+        c2 = _mm256_xor_si256(r1, full);
+      }
+      y = Select(keep, y, y2);
+      m = Select(keep, m, m2);
+      c = Select(keep, c, c2);
+    }
+    __m256i k = _mm256_setzero_si256();
+    if (bMark) {
+      const __m256i black = _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi16(y, full), _mm256_cmpeq_epi16(m, full)),
+                                             _mm256_cmpeq_epi16(c, full));
+      y = _mm256_andnot_si256(black, y);
+      m = _mm256_andnot_si256(black, m);
+      c = _mm256_andnot_si256(black, c);
+      k = _mm256_and_si256(black, full);
+    }
+    ym[r] = Bytes(y, m);
+    ck[r] = Bytes(c, k);
+
+    // The few pixels whose colour difference the saturation step would
+    // limit, step by step.
+    if (stepwise != 0) {
+      alignas(32) BYTE abYm[32];
+      alignas(32) BYTE abCk[32];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym[r]);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck[r]);
+      for (; stepwise != 0; stepwise &= stepwise - 1) {
+        const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
+        stepwise &= stepwise - 1;
+        DWORD pixel = CorrectPixel(pRun[i], *pcc);
+        if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+        abYm[i] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+        abYm[16 + i] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+        abCk[i] = static_cast<BYTE>(255 - (pixel & 0xFF));
+        abCk[16 + i] = static_cast<BYTE>(255 - (pixel >> 24));
+      }
+      ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
+      ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
+    }
+  }
+
+  if (bTranspose) {
+    TransposeTiles(ym);
+    TransposeTiles(ck);
+  }
+  // Every run of the tile has been read: its memory now keeps the bytes.
+  for (ULONG t = 0; t < TILE_DOTS; ++t) {
+    Store16(pbYellow + t * cbLine, _mm256_castsi256_si128(ym[t]));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), _mm256_extracti128_si256(ym[t], 1));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), _mm256_castsi256_si128(ck[t]));
+    if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), _mm256_extracti128_si256(ck[t], 1));
+  }
+}
