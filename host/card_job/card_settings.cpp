@@ -7,6 +7,7 @@
 #include "host/card_job/device_settings.h"
 #include "host/card_job/errors.h"
 #include "host/card_job/number_text.h"
+#include "host/card_job/setting_ranges.h"
 #include "host/card_job/text_conversion.h"
 #include "settings/devmode_ranges.h"
 
@@ -135,7 +136,7 @@ void Apply(CardSettings& settings, std::string_view name, std::string_view value
   } else if (name == "Copies") {
     settings.copies = ParseInteger(value, "copy count", 1, kCopiesMax);
   } else if (name == "SnapBlack") {
-    settings.snap_black = Within(value, "black snap level", 0, 255);
+    settings.snap_black = Within(value, "black snap level", kSnapBlackRange.lower, kSnapBlackRange.upper);
   } else if (name == "MagMode") {
     if (value != "Q" && value != "R" && value != "W") {
       throw Failure("the encoding mode \"" + std::string(value) + "\" is not Q, R or W.");

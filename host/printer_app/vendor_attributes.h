@@ -44,7 +44,7 @@ inline constexpr std::array<VendorChoice, 4> kMagModeChoices{{
 }};
 
 // clang-format off
-inline constexpr std::array<VendorAttribute, 23> kVendorAttributes{{
+inline constexpr std::array<VendorAttribute, 24> kVendorAttributes{{
   // IPP attribute, card-job setting, kind, range, choices, default
   {"cardprint-color-panels", "ColorPanels", VendorKind::kBoolean, 0, 0, {}, "true"},
   {"cardprint-black-panel", "BlackPanel", VendorKind::kBoolean, 0, 0, {}, "true"},
@@ -59,6 +59,7 @@ inline constexpr std::array<VendorAttribute, 23> kVendorAttributes{{
   {"cardprint-magenta-adjust", "MagentaAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
   {"cardprint-cyan-adjust", "CyanAdjust", VendorKind::kInteger, kColorWeightRange.lower, kColorWeightRange.upper, {}, "0"},
   {"cardprint-color-correction", "ColorCorrection", VendorKind::kBoolean, 0, 0, {}, "true"},
+  {"cardprint-snap-black", "SnapBlack", VendorKind::kInteger, kSnapBlackRange.lower, kSnapBlackRange.upper, {}, "0"},
   {"cardprint-document-mode", "DocumentMode", VendorKind::kInteger, 0, 1, {}, "0"},
   {"cardprint-adjust-1", "Adjust1", VendorKind::kInteger, kAdjust1Range.lower, kAdjust1Range.upper, {}, "0"},
   {"cardprint-adjust-2", "Adjust2", VendorKind::kInteger, kAdjustRange.lower, kAdjustRange.upper, {}, "0"},

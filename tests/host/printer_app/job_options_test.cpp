@@ -78,6 +78,7 @@ TEST(JobOptions, EachKindOfValueReachesItsSetting) {
       {"cardprint-color-correction", "false", "ColorCorrection", "False"},
       {"cardprint-yellow-adjust", "-20", "YellowAdjust", "-20"},
       {"cardprint-adjust-1", "-94", "Adjust1", "-94"},
+      {"cardprint-snap-black", "64", "SnapBlack", "64"},
       {"cardprint-print-area", "10,20,600,1000", "PrintArea", "10,20,600,1000"},
       {"cardprint-overlay-area-2", "1:0,0,300,500", "OverlayArea2", "1:0,0,300,500"},
       {"cardprint-mag-mode", "r", "MagMode", "R"},

@@ -52,7 +52,7 @@ stop_server() {
   # A command that finds no server starts a private one of its own; any such
   # server of this test (its TMPDIR is the test's) is stopped too.
   for environment in /proc/[0-9]*/environ; do
-    if tr '\0' '\n' <"$environment" 2>/dev/null | grep -qx "TMPDIR=$work/tmp"; then
+    if tr '\0' '\n' 2>/dev/null <"$environment" | grep -qx "TMPDIR=$work/tmp"; then
       pid=${environment#/proc/}
       kill -KILL "${pid%/environ}" 2>/dev/null || true
     fi
@@ -149,13 +149,29 @@ wait_for_job() { # PRINTER JOB-ID [SECONDS]
   fail "job $2 of $1 did not end within ${3:-60} s: $state"
 }
 
+# cardprint-app submit as an IPP client sends a job: the printer takes one
+# job at a time and answers "busy" while it prints, so the job is sent again
+# until it is taken, for at most 240 s. Prints the job's PRINTER-ID.
+# Usage: send_job PRINTER NAME FILE ARGS...
+send_job() {
+  local printer=$1 name=$2 file=$3 deadline=$((SECONDS + 240)) errors
+  shift 3
+  errors=$(mktemp "$work/log/submit.XXXXXX")
+  until timeout 60 "${app_command[@]}" submit -d "$printer" -t "$name" "$@" "$file" 2>"$errors"; do
+    if ! grep -q 'Currently printing another job' "$errors" || ((SECONDS >= deadline)); then
+      cat "$errors" >&2
+      return 1
+    fi
+    sleep "0.$((RANDOM % 5 + 1))"
+  done
+}
+
 # Submits with cardprint-app submit and waits for a completed job; the
 # delivered file is out/PRINTER/NAME.prn. Usage: submit_job PRINTER NAME FILE ARGS...
 submit_job() {
   local printer=$1 name=$2 file=$3 job state
   shift 3
-  job=$(timeout 30 "${app_command[@]}" submit -d "$printer" -t "$name" "$@" "$file") \
-    || fail "$name: cardprint-app submit failed"
+  job=$(send_job "$printer" "$name" "$file" "$@") || fail "$name: cardprint-app submit failed"
   job=${job##*-}  # PRINTER-ID
   state=$(wait_for_job "$printer" "$job")
   [[ "$state" == completed\|* ]] || fail "$name: job $job ended as \"$state\""
@@ -176,13 +192,21 @@ echo "== ipptool: the IPP Everywhere attribute tests"
 # their files before it skips them, so empty ones stand in; the two checks
 # of overrides-supported are taken out, since a card job has one set of card
 # settings for all its cards and the printer cannot take per-page overrides.
+# The printer takes one job at a time and answers "busy" while one prints:
+# the files already send a Print-Job again when told busy, and their
+# Create-Job tests are made to do the same.
 cp /usr/share/cups/ipptool/{ipp-1.1,ipp-2.0,ipp-everywhere}.test "$work/ipptool/"
 touch "$work/ipptool/document-a4.pdf" "$work/ipptool/document-letter.pdf"
 sed -i '/EXPECT overrides-supported/d' "$work/ipptool/ipp-everywhere.test"
+sed -i '/OPERATION Create-Job/a\	STATUS server-error-busy REPEAT-MATCH REPEAT-LIMIT 30' \
+  "$work/ipptool/ipp-1.1.test"
 sleep 1  # printer-up-time must be above 0
 timeout 300 ipptool -t -V 2.0 -f "$designs/card.png" "$(printer_uri cards)" \
   "$work/ipptool/ipp-everywhere.test" >"$work/log/ipptool.txt" 2>&1 \
   || { cat "$work/log/ipptool.txt" >&2; fail "ipp-everywhere.test failed"; }
+# Some of the included files' tests fail without failing the run.
+! grep -q '\[FAIL\]' "$work/log/ipptool.txt" \
+  || { cat "$work/log/ipptool.txt" >&2; fail "ipp-everywhere.test has failed tests"; }
 echo "   $(grep -c '\[PASS\]' "$work/log/ipptool.txt") passed, $(grep -c '\[SKIP\]' "$work/log/ipptool.txt") skipped"
 rm -f "$work"/out/cards/*
 
@@ -247,8 +271,7 @@ echo "== jobs the printer cannot take"
 refused_job() { # PRINTER NAME MESSAGE-PATTERN SECONDS FILE ARGS...
   local printer=$1 name=$2 pattern=$3 seconds=$4 file=$5 job state
   shift 5
-  job=$(timeout 30 "${app_command[@]}" submit -d "$printer" -t "$name" "$@" "$file") \
-    || fail "$name: cardprint-app submit failed"
+  job=$(send_job "$printer" "$name" "$file" "$@") || fail "$name: cardprint-app submit failed"
   job=${job##*-}
   state=$(wait_for_job "$printer" "$job" "$seconds")
   [[ "$state" == aborted\|* || "$state" == canceled\|* ]] || fail "$name: job $job ended as \"$state\""
@@ -303,19 +326,8 @@ for client in 1 2 3 4 5; do
   (
     for n in $(seq 10); do
       if ((n % 2)); then file=$designs/card.png; else file=$work/expected/card.prn; fi
-      # The printer takes one job at a time and answers "busy" while it
-      # prints; a client sends its job again, for at most 240 s.
-      deadline=$((SECONDS + 240))
-      until timeout 60 "${app_command[@]}" submit -d load -t "load-$client-$n" "$file" \
-          >/dev/null 2>"$work/log/load-$client-$n.err"; do
-        if ! grep -q 'Currently printing another job' "$work/log/load-$client-$n.err" \
-            || ((SECONDS >= deadline)); then
-          echo "client $client: job $n was not taken: $(cat "$work/log/load-$client-$n.err")" \
-            >>"$work/log/load-errors"
-          break
-        fi
-        sleep 0.$((RANDOM % 5 + 1))
-      done
+      send_job load "load-$client-$n" "$file" >/dev/null \
+        || echo "client $client: job $n was not taken" >>"$work/log/load-errors"
     done
   ) &
   clients+=($!)
@@ -338,7 +350,7 @@ done
 echo "   50 jobs, each delivered once and whole"
 
 echo "== a job cancelled part-way"
-timeout 120 "${app_command[@]}" submit -d cards -t forty "$designs/forty-cards.pwg" \
+send_job cards forty "$designs/forty-cards.pwg" \
   >"$work/log/forty.out" 2>&1 &
 submitter=$!
 deadline=$((SECONDS + 60))
