@@ -59,11 +59,12 @@ __m256i Curve(__m256i v) {
   return _mm256_mulhi_epu16(_mm256_add_epi16(q, Words(128)), Words(258));
 }
 
-// The reweighted ink: min((a T[v] - b T[v - k] + v w) >> 7, 255).
+// The reweighted ink before it is limited to 255: (a T[v] - b T[v - k] +
+// v w) >> 7, at most 511. Packing to bytes limits it (the packing saturates).
 __m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
   const __m256i plus = _mm256_add_epi16(_mm256_mullo_epi16(Curve(v), Words(a)), _mm256_mullo_epi16(v, w));
   const __m256i minus = _mm256_mullo_epi16(Curve(_mm256_sub_epi16(v, k)), Words(b));
-  return _mm256_min_epu16(_mm256_srli_epi16(_mm256_sub_epi16(plus, minus), 7), Words(255));
+  return _mm256_srli_epi16(_mm256_sub_epi16(plus, minus), 7);
 }
 
 // The red, green and blue of 16 pixels (two vectors of 8) as 16-bit lanes,
@@ -157,7 +158,8 @@ void Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
   b = words(b2);
 }
 
-// The bytes of two panels' 16-bit lanes, one panel in each half.
+// The bytes of two panels' 16-bit lanes, one panel in each half, each lane
+// limited to 0..255 by the packing.
 __m256i Bytes(__m256i first, __m256i second) {
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
 }
@@ -221,9 +223,9 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
         if (!bSaturate) {
           stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, Limited(y2, m2, c2))));
         } else {
-          __m256i r1 = _mm256_xor_si256(c2, full);
-          __m256i g1 = _mm256_xor_si256(m2, full);
-          __m256i b1 = _mm256_xor_si256(y2, full);
+          __m256i r1 = _mm256_xor_si256(_mm256_min_epu16(c2, full), full);
+          __m256i g1 = _mm256_xor_si256(_mm256_min_epu16(m2, full), full);
+          __m256i b1 = _mm256_xor_si256(_mm256_min_epu16(y2, full), full);
           Saturate16(r1, g1, b1, pcc->dSaturation);
           y2 = _mm256_xor_si256(b1, full);
           m2 = _mm256_xor_si256(g1, full);
@@ -236,8 +238,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
     }
     __m256i k = _mm256_setzero_si256();
     if (bMark) {
-      const __m256i black = _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi16(y, full), _mm256_cmpeq_epi16(m, full)),
-                                             _mm256_cmpeq_epi16(c, full));
+      // All three inks at least 255.
+      const __m256i black = _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
       y = _mm256_andnot_si256(black, y);
       m = _mm256_andnot_si256(black, m);
       c = _mm256_andnot_si256(black, c);
