@@ -51,6 +51,12 @@ constexpr bool SumsFitWords(LONG a, LONG b, LONG base) {
   return true;
 }
 static_assert(SumsFitWords(12, 18, 116) && SumsFitWords(28, 14, 100) && SumsFitWords(32, 8, 96));
+// The factors a and -b are signed bytes, and a T[v] - b T[d] stays within
+// 16 signed bits, so the byte multiply-add never saturates.
+constexpr bool FactorsFitBytes(LONG a, LONG b) {
+  return a <= 127 && b <= 128 && a * 255 <= 0x7FFF && -b * 255 >= -0x8000;
+}
+static_assert(FactorsFitBytes(12, 18) && FactorsFitBytes(28, 14) && FactorsFitBytes(32, 8));
 
 __m256i Words(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
 
@@ -61,10 +67,13 @@ __m256i Curve(__m256i v) {
 
 // The reweighted ink before it is limited to 255: (a T[v] - b T[v - k] +
 // v w) >> 7, at most 511. Packing to bytes limits it (the packing saturates).
+// a T[v] - b T[v - k] is one multiply-add of bytes: T[v] (low byte) and
+// T[v - k] (high byte), both at most 255, by a and -b, which fit signed
+// bytes; the 16-bit sums wrap, and the whole sum lies in 0..0xFFFF.
 __m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
-  const __m256i plus = _mm256_add_epi16(_mm256_mullo_epi16(Curve(v), Words(a)), _mm256_mullo_epi16(v, w));
-  const __m256i minus = _mm256_mullo_epi16(Curve(_mm256_sub_epi16(v, k)), Words(b));
-  return _mm256_srli_epi16(_mm256_sub_epi16(plus, minus), 7);
+  const __m256i curves = _mm256_or_si256(Curve(v), _mm256_slli_epi16(Curve(_mm256_sub_epi16(v, k)), 8));
+  const __m256i weighted = _mm256_maddubs_epi16(curves, Words((a & 0xFF) | ((-b & 0xFF) << 8)));
+  return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mullo_epi16(v, w)), 7);
 }
 
 // The red, green and blue of 16 pixels (two vectors of 8) as 16-bit lanes,
