@@ -12,6 +12,11 @@
 //   |500 B1 - 169 R1 - 331 G1| or |500 R1 - 418 G1 - 82 B1| above 127000,
 //   and so B1 = 255, R1 = 255 or G1 >= 254. The pixels with such a channel
 //   (few: nearly pure light colours) are corrected step by step instead.
+// - Pure white has no ink and comes out of the curve sums as it went in.
+//   Pure black comes out as it went in when no weight is below its
+//   default: each sum is then at least 128 x 255. With such weights and the
+//   saturation factor 1 the sums alone give every pixel's inks, and only
+//   pure white needs telling apart from the limited colours.
 // - With any other factor the saturation step runs in double precision (the
 //   luminance and Cb rounded to single precision) with the operations of
 //   CorrectPixel in its order, 4 pixels side by side.
@@ -46,6 +51,12 @@ constexpr bool SumsFitWords(LONG a, LONG b, LONG base) {
   return true;
 }
 static_assert(SumsFitWords(12, 18, 116) && SumsFitWords(28, 14, 100) && SumsFitWords(32, 8, 96));
+// The factors a and -b are signed bytes, and a T[v] - b T[d] stays within
+// 16 signed bits, so the byte multiply-add never saturates.
+constexpr bool FactorsFitBytes(LONG a, LONG b) {
+  return a <= 127 && b <= 128 && a * 255 <= 0x7FFF && -b * 255 >= -0x8000;
+}
+static_assert(FactorsFitBytes(12, 18) && FactorsFitBytes(28, 14) && FactorsFitBytes(32, 8));
 
 __m256i Words(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
 
@@ -54,11 +65,15 @@ __m256i Curve(__m256i v) {
   return _mm256_mulhi_epu16(_mm256_add_epi16(q, Words(128)), Words(258));
 }
 
-// The reweighted ink: min((a T[v] - b T[v - k] + v w) >> 7, 255).
+// The reweighted ink before it is limited to 255: (a T[v] - b T[v - k] +
+// v w) >> 7, at most 511. Packing to bytes limits it (the packing saturates).
+// a T[v] - b T[v - k] is one multiply-add of bytes: T[v] (low byte) and
+// T[v - k] (high byte), both at most 255, by a and -b, which fit signed
+// bytes; the 16-bit sums wrap, and the whole sum lies in 0..0xFFFF.
 __m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
-  const __m256i plus = _mm256_add_epi16(_mm256_mullo_epi16(Curve(v), Words(a)), _mm256_mullo_epi16(v, w));
-  const __m256i minus = _mm256_mullo_epi16(Curve(_mm256_sub_epi16(v, k)), Words(b));
-  return _mm256_min_epu16(_mm256_srli_epi16(_mm256_sub_epi16(plus, minus), 7), Words(255));
+  const __m256i curves = _mm256_or_si256(Curve(v), _mm256_slli_epi16(Curve(_mm256_sub_epi16(v, k)), 8));
+  const __m256i weighted = _mm256_maddubs_epi16(curves, Words((a & 0xFF) | ((-b & 0xFF) << 8)));
+  return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mullo_epi16(v, w)), 7);
 }
 
 // The red, green and blue of 16 pixels (two vectors of 8) as 16-bit lanes,
@@ -78,6 +93,16 @@ void Channels(__m256i first, __m256i second, __m256i& r, __m256i& g, __m256i& b)
   g = _mm256_unpackhi_epi8(rg, zero);
   b = _mm256_unpacklo_epi8(bx, zero);
 }
+
+// The pixels whose colour difference the saturation step would limit (see
+// above): no yellow, no cyan, or magenta 0 or 1.
+__m256i Limited(__m256i y2, __m256i m2, __m256i c2) {
+  const __m256i least = _mm256_min_epu16(_mm256_min_epu16(y2, c2), _mm256_srli_epi16(m2, 1));
+  return _mm256_cmpeq_epi16(least, _mm256_setzero_si256());
+}
+
+// Whether the curve sum of pure black, a T[255] + 255 w, reaches 128 x 255.
+constexpr bool SumKeepsBlack(int a, ULONG w) { return static_cast<ULONG>(a) + w >= 128; }
 
 __m256i Select(__m256i mask, __m256i ifSet, __m256i ifClear) {
   return _mm256_blendv_epi8(ifClear, ifSet, mask);
@@ -142,7 +167,8 @@ void Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
   b = words(b2);
 }
 
-// The bytes of two panels' 16-bit lanes, one panel in each half.
+// The bytes of two panels' 16-bit lanes, one panel in each half, each lane
+// limited to 0..255 by the packing.
 __m256i Bytes(__m256i first, __m256i second) {
   return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
 }
@@ -174,6 +200,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
   const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
+  const bool bSumsKeepBlack = pcc != nullptr && !bSaturate && SumKeepsBlack(12, pcc->ulYellowWeight) &&
+                              SumKeepsBlack(28, pcc->ulMagentaWeight) && SumKeepsBlack(32, pcc->ulCyanWeight);
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
     const DWORD* pRun = pTile + r * stride;
@@ -186,37 +214,41 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
     __m256i c = _mm256_xor_si256(r1, full);
     unsigned stepwise = 0;  // two bits per pixel
     if (pcc != nullptr) {
-      // Pure white has no ink, pure black all of each.
-      const __m256i keep = _mm256_or_si256(
-          _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()),
-          _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+      const __m256i white =
+          _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256());
       const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
       __m256i y2 = Ink(y, k, 12, 18, wy);
       __m256i m2 = Ink(m, k, 28, 14, wm);
       __m256i c2 = Ink(c, k, 32, 8, wc);
-      if (!bSaturate) {
-        const __m256i zero = _mm256_setzero_si256();
-        const __m256i limited = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpeq_epi16(y2, zero), _mm256_cmpeq_epi16(c2, zero)),
-            _mm256_cmpeq_epi16(_mm256_min_epu16(m2, Words(1)), m2));
-        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, limited)));
+      if (bSumsKeepBlack) {
+        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(white, Limited(y2, m2, c2))));
+        y = y2;
+        m = m2;
+        c = c2;
       } else {
-        __m256i r1 = _mm256_xor_si256(c2, full);
-        __m256i g1 = _mm256_xor_si256(m2, full);
-        __m256i b1 = _mm256_xor_si256(y2, full);
-        Saturate16(r1, g1, b1, pcc->dSaturation);
-        y2 = _mm256_xor_si256(b1, full);
-        m2 = _mm256_xor_si256(g1, full);
-        c2 = _mm256_xor_si256(r1, full);
+        // Pure white has no ink, pure black all of each.
+        const __m256i keep =
+            _mm256_or_si256(white, _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+        if (!bSaturate) {
+          stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, Limited(y2, m2, c2))));
+        } else {
+          __m256i r1 = _mm256_xor_si256(_mm256_min_epu16(c2, full), full);
+          __m256i g1 = _mm256_xor_si256(_mm256_min_epu16(m2, full), full);
+          __m256i b1 = _mm256_xor_si256(_mm256_min_epu16(y2, full), full);
+          Saturate16(r1, g1, b1, pcc->dSaturation);
+          y2 = _mm256_xor_si256(b1, full);
+          m2 = _mm256_xor_si256(g1, full);
+          c2 = _mm256_xor_si256(r1, full);
+        }
+        y = Select(keep, y, y2);
+        m = Select(keep, m, m2);
+        c = Select(keep, c, c2);
       }
-      y = Select(keep, y, y2);
-      m = Select(keep, m, m2);
-      c = Select(keep, c, c2);
     }
     __m256i k = _mm256_setzero_si256();
     if (bMark) {
-      const __m256i black = _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi16(y, full), _mm256_cmpeq_epi16(m, full)),
-                                             _mm256_cmpeq_epi16(c, full));
+      // All three inks at least 255.
+      const __m256i black = _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
       y = _mm256_andnot_si256(black, y);
       m = _mm256_andnot_si256(black, m);
       c = _mm256_andnot_si256(black, c);

@@ -235,25 +235,54 @@ void PackOrderDepTable(PACKER* packer, PPDOBJ* header) {
   }
 }
 
+// A feature and one of its options (none: NULL), resolved.
+struct RESOLVEDCHOICE {
+  const CHAR* feature;  // NULL: nothing resolved yet
+  const CHAR* option;
+  UIGROUP* group;
+  WORD featureIndex;
+  WORD optionIndex;
+};
+
+bool SameName(const CHAR* a, const CHAR* b) {
+  return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
+}
+
+// Constraints mostly come in pairs that name the same two choices the other
+// way round, so the previous entry's choices are tried before the index.
+RESOLVEDCHOICE ResolveChoice(PACKER* packer, const CHAR* feature, const CHAR* option,
+                             const RESOLVEDCHOICE (&previous)[2]) {
+  for (const RESOLVEDCHOICE& choice : previous) {
+    if (choice.feature != nullptr && SameName(choice.feature, feature) && SameName(choice.option, option)) {
+      return choice;
+    }
+  }
+  RESOLVEDCHOICE choice{feature, option, nullptr, 0, 0};
+  choice.group = FindFeature(packer, feature, &choice.featureIndex);
+  choice.optionIndex = FindOptionIndex(packer, choice.group, option);
+  return choice;
+}
+
 void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
   const ULONG count = TableCount(packer->ppd->uiConstraints);
   PPDTABLE* table = BeginTable(packer, &header->uiConstraintTable, count, sizeof(CONSTRAINTENTRY));
   if (table == nullptr) return;
   auto* entry = const_cast<CONSTRAINTENTRY*>(PpdConstraintEntries(table));
   LISTOBJ* item = packer->ppd->uiConstraints;
+  RESOLVEDCHOICE previous[2] = {};
   for (ULONG i = 0; i < count; ++i, ++entry, item = item->next) {
     const UICONSTRAINT* constraint = ListRecord<UICONSTRAINT>(item);
-    WORD feature1;
-    WORD feature2;
-    UIGROUP* group1 = FindFeature(packer, constraint->header.name, &feature1);
-    UIGROUP* group2 = FindFeature(packer, constraint->feature2, &feature2);
-    entry->option1 = FindOptionIndex(packer, group1, constraint->option1);
-    entry->feature2 = feature2;
-    entry->option2 = FindOptionIndex(packer, group2, constraint->option2);
-    const bool unresolved = feature1 == LISTOBJ_NOT_FOUND || feature2 == LISTOBJ_NOT_FOUND ||
+    const RESOLVEDCHOICE first = ResolveChoice(packer, constraint->header.name, constraint->option1, previous);
+    const RESOLVEDCHOICE second = ResolveChoice(packer, constraint->feature2, constraint->option2, previous);
+    entry->option1 = first.optionIndex;
+    entry->feature2 = second.featureIndex;
+    entry->option2 = second.optionIndex;
+    const bool unresolved = first.featureIndex == LISTOBJ_NOT_FOUND || second.featureIndex == LISTOBJ_NOT_FOUND ||
                             entry->option1 == LISTOBJ_NOT_FOUND ||
                             entry->option2 == LISTOBJ_NOT_FOUND;
-    entry->feature1 = unresolved ? PPD_UNRESOLVED : feature1;
+    entry->feature1 = unresolved ? PPD_UNRESOLVED : first.featureIndex;
+    previous[0] = first;
+    previous[1] = second;
   }
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "ppd/parser/parser.h"
 #include "ppd/parser/ppd_file_reader.h"
@@ -19,17 +20,36 @@ namespace {
 
 constexpr unsigned char kGzipMagic[] = {0x1F, 0x8B};
 
+// Bytes that are written before they are read: growing the buffer leaves
+// them as they are instead of zeroing them first.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using ByteBuffer = std::vector<char, UninitializedAllocator<char>>;
+
 bool IsGzip(std::span<const char> bytes) {
   return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == kGzipMagic[0] &&
          static_cast<unsigned char>(bytes[1]) == kGzipMagic[1];
 }
 
-std::vector<char> ReadWholeFile(const std::filesystem::path& path) {
+ByteBuffer ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) throw std::runtime_error("cannot open " + path.string());
   const std::streamoff size = file.tellg();
   if (size < 0) throw std::runtime_error("cannot read " + path.string());
-  std::vector<char> bytes(static_cast<std::size_t>(size));
+  ByteBuffer bytes(static_cast<std::size_t>(size));
   file.seekg(0);
   if (!file.read(bytes.data(), size)) throw std::runtime_error("cannot read " + path.string());
   return bytes;
@@ -80,7 +100,7 @@ class Inflater {
 // times faster than zlib's streaming); nothing when it cannot, and the
 // streaming inflater then has its say (the same bytes, or the error that
 // names what is wrong).
-std::optional<std::vector<char>> InflateWhole(std::span<const char> input) {
+std::optional<ByteBuffer> InflateWhole(std::span<const char> input) {
   std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
       libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
   if (decompressor == nullptr || input.size() < 4) return std::nullopt;
@@ -89,7 +109,7 @@ std::optional<std::vector<char>> InflateWhole(std::span<const char> input) {
   std::uint32_t lastSize = 0;
   std::memcpy(&lastSize, input.data() + input.size() - 4, 4);
   const std::size_t guess = lastSize <= 64 * input.size() ? lastSize : 4 * input.size();
-  std::vector<char> output(std::max<std::size_t>(guess, 1u << 16));
+  ByteBuffer output(std::max<std::size_t>(guess, 1u << 16));
   std::size_t consumed = 0;
   std::size_t produced = 0;
   while (consumed < input.size()) {
@@ -125,11 +145,21 @@ struct RefusalList {
 
 void PpdDescriptionDeleter::operator()(PPDOBJ* ppd) const { PPDOBJ_Delete(ppd); }
 
-std::vector<char> LoadPpdBytes(const std::filesystem::path& path) {
-  std::vector<char> bytes = ReadWholeFile(path);
+namespace {
+
+ByteBuffer LoadBytes(const std::filesystem::path& path) {
+  ByteBuffer bytes = ReadWholeFile(path);
   if (!IsGzip(bytes)) return bytes;
-  if (std::optional<std::vector<char>> inflated = InflateWhole(bytes)) return std::move(*inflated);
-  return Inflater().Inflate(bytes, path.string());
+  if (std::optional<ByteBuffer> inflated = InflateWhole(bytes)) return std::move(*inflated);
+  const std::vector<char> inflated = Inflater().Inflate(bytes, path.string());
+  return ByteBuffer(inflated.begin(), inflated.end());
+}
+
+}  // namespace
+
+std::vector<char> LoadPpdBytes(const std::filesystem::path& path) {
+  const ByteBuffer bytes = LoadBytes(path);
+  return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 PpdFile ReadPpdText(std::span<const char> text, std::u16string_view fileName) {
@@ -145,6 +175,6 @@ PpdFile ReadPpdText(std::span<const char> text, std::u16string_view fileName) {
 }
 
 PpdFile ReadPpdFile(const std::filesystem::path& path) {
-  const std::vector<char> bytes = LoadPpdBytes(path);
+  const ByteBuffer bytes = LoadBytes(path);
   return ReadPpdText(bytes, path.filename().u16string());
 }

@@ -142,6 +142,8 @@ const Setting kSettings[] = {
     {"LessSaturation", {0, -17, 0, 0}, 13},
     {"LowestWeights", {-96, 0, -96, -96}, 13},
     {"HighestWeights", {96, 0, 96, 96}, 13},
+    {"RaisedWeights", {5, 0, 40, 1}, 13},
+    {"OneWeightBelowItsDefault", {0, 0, -1, 0}, 13},
 };
 
 class ColorPathTest : public ::testing::TestWithParam<Setting> {};
