@@ -28,19 +28,24 @@ std::optional<Kind> KindOf(std::span<const std::uint8_t> head) {
 
 // The size in pixels at which a drawing of width by height (any unit) is
 // drawn so that the fit places it on the card one pixel to one: covering
-// the card, inside it, or onto it exactly. A side that would overhang the
-// card more than eight times over (a hairline drawing covering a card) is
-// cut to that, to keep the memory bounded.
+// the card, inside it, or onto it exactly. A drawing that would overhang the
+// card more than eight times over on a side (a long, thin strip covering a
+// card) is drawn smaller, in its own shape, to keep the memory bounded; the
+// fit then enlarges it.
 std::pair<int, int> DrawnSize(double width, double height, int card_width, int card_height,
                               Fit fit) {
   if (fit == Fit::kStretch) return {card_width, card_height};
   double across = card_width / width;
   double down = card_height / height;
   double scale = fit == Fit::kCover ? std::max(across, down) : std::min(across, down);
+  double limit = std::min(8.0 * card_width / width, 8.0 * card_height / height);
+  bool shrunk = scale > limit;
+  if (shrunk) scale = limit;
   auto side = [&](double length, int card_side) {
-    long pixels = std::lround(length * scale);
-    long least = fit == Fit::kCover ? card_side : 1;
-    return static_cast<int>(std::clamp<long>(pixels, least, 8L * card_side));
+    long pixels = std::max(1L, std::lround(length * scale));
+    // Rounding must not leave a covering drawing a pixel short of the card.
+    if (fit == Fit::kCover && !shrunk) pixels = std::max<long>(pixels, card_side);
+    return static_cast<int>(pixels);
   };
   return {side(width, card_width), side(height, card_height)};
 }

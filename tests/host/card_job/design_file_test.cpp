@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "host/card_job/errors.h"
@@ -171,6 +173,19 @@ TEST(DesignFile, DrawsPdfAndSvgAtTheCardsResolution) {
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(card.at(100, 100)[0], 255);
   }
+}
+
+TEST(DesignFile, DrawsALongThinDrawingSmallerInItsOwnShape) {
+  // 10 x 1000 covering a landscape card would be drawn 1024 x 102400 dots:
+  // it is drawn at most eight card heights long, keeping its shape.
+  std::string path = testing::TempDir() + "design_strip.svg";
+  std::ofstream(path) << R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="1000">)"
+                      << R"(<rect width="10" height="1000" fill="#336699"/></svg>)";
+  RgbImage strip = DesignFile(path).Page(0, 1024, 656, Fit::kCover);
+  EXPECT_EQ(strip.height, 8 * 656);
+  EXPECT_EQ(strip.width, 52);
+  EXPECT_EQ(strip.at(26, 2000)[2], 0x99);
+  std::remove(path.c_str());
 }
 
 TEST(DesignFile, DrawsThePicturesAnSvgLinksBesideIt) {
