@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/printer_app/card_driver.h"
+#include "host/printer_app/design_job.h"
 #include "host/printer_app/device_watch.h"
 
 namespace {
@@ -93,6 +94,12 @@ pappl_system_t* MakeSystem(int num_options, cups_option_t* options, void* data) 
   papplSystemSetPrinterDrivers(system, 1, static_cast<pappl_pr_driver_t*>(data), CardAutoAdd,
                                CardPrinterCreated, CardDriver, nullptr);
   papplSystemSetMIMECallback(system, NativeFormatOf, nullptr);
+  // Designs go through the card-job library's reader rather than PAPPL's
+  // own image filters: PAPPL tries a filter to the printer's own language
+  // first.
+  for (const char* format : kDesignFormats) {
+    papplSystemAddMIMEFilter(system, format, kNativeFormat, PrintDesignJob, nullptr);
+  }
   WatchDevices(system);
   papplSystemSetFooterHTML(system, "cardprint printer application");
 

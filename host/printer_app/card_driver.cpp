@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/card_job/svg_design.h"
 #include "host/printer_app/native_job.h"
 #include "host/printer_app/raster_job.h"
 #include "host/printer_app/vendor_attributes.h"
@@ -164,5 +165,7 @@ const char* CardAutoAdd(const char*, const char*, const char* device_id, void*) 
 const char* NativeFormatOf(const unsigned char* header, size_t size, void*) {
   // Every job in the printer's language begins with ESC "P".
   if (size >= 2 && header[0] == 0x1B && header[1] == 'P') return kNativeFormat;
+  // PAPPL tells PNG, JPEG and PDF itself, not SVG.
+  if (LooksLikeSvg({header, size})) return "image/svg+xml";
   return nullptr;
 }

@@ -30,5 +30,5 @@ const char* CardAutoAdd(const char* device_info, const char* device_uri, const c
                         void* context);
 
 // PAPPL's MIME callback: kNativeFormat for a document that begins with the
-// printer's document start, null otherwise.
+// printer's document start, image/svg+xml for an SVG drawing, null otherwise.
 const char* NativeFormatOf(const unsigned char* header, size_t size, void* context);

@@ -1,14 +1,7 @@
 #include "host/printer_app/raster_job.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <variant>
@@ -19,60 +12,9 @@
 #include "host/card_job/page_turn.h"
 #include "host/printer_app/device_output.h"
 #include "host/printer_app/job_options.h"
+#include "host/printer_app/job_spool.h"
 
 namespace {
-
-// The host engine is installed process-wide: one card job drives it at a
-// time, whichever printer it is for.
-std::mutex engine_in_use;
-
-// The job's driver output, kept in a file of its own until the job ends: a
-// temporary file (in TMPDIR, else /tmp) that has no name once it is open, so
-// that nothing of it outlives the job, whatever ends it.
-class SpoolFile {
- public:
-  SpoolFile() {
-    const char* folder = std::getenv("TMPDIR");
-    std::string name = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                       "/cardprint-app-job-XXXXXX";
-    fd_ = mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-      throw Failure("the spool file for the card job cannot be made: " + ReasonOf(errno) + ".");
-    }
-    unlink(name.c_str());
-  }
-  ~SpoolFile() { close(fd_); }
-  SpoolFile(const SpoolFile&) = delete;
-  SpoolFile& operator=(const SpoolFile&) = delete;
-
-  bool Write(const std::uint8_t* bytes, std::size_t count) {
-    while (count > 0) {
-      ssize_t written = write(fd_, bytes, count);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      bytes += written;
-      count -= static_cast<std::size_t>(written);
-    }
-    return true;
-  }
-
-  // The whole file to the device, stopping when the job is cancelled.
-  bool SendTo(pappl_job_t* job, pappl_device_t* device) {
-    if (lseek(fd_, 0, SEEK_SET) != 0) return false;
-    std::array<std::uint8_t, 65536> buffer;
-    while (!papplJobIsCanceled(job)) {
-      ssize_t count = read(fd_, buffer.data(), buffer.size());
-      if (count < 0 && errno == EINTR) continue;
-      if (count < 0) return false;
-      if (count == 0) return true;
-      if (!WriteToDevice(device, {buffer.data(), static_cast<std::size_t>(count)})) return false;
-    }
-    return true;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 struct RasterJob {
   explicit RasterJob(CardSettings made) : settings(std::move(made)) {
@@ -81,7 +23,7 @@ struct RasterJob {
         [this](const std::uint8_t* bytes, std::size_t count) { return spool.Write(bytes, count); });
   }
 
-  std::unique_lock<std::mutex> engine{engine_in_use};
+  std::unique_lock<std::mutex> engine{EngineInUse()};
   CardSettings settings;
   SpoolFile spool;
   EngineSession session;
@@ -97,18 +39,9 @@ void Release(pappl_job_t* job) {
   papplJobSetData(job, nullptr);
 }
 
-// A sentence of the library's as a job state message: a capital first letter.
-std::string Sentence(std::string text) {
-  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
-  return text;
-}
-
 bool Fail(pappl_job_t* job, const std::string& reason) {
-  std::string sentence = Sentence(reason);
-  papplJobSetMessage(job, "%s", sentence.c_str());
-  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", sentence.c_str());
   Release(job);
-  DropJobFile(job);
+  FailJob(job, reason);
   return false;
 }
 

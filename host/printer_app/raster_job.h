@@ -1,6 +1,6 @@
-// PAPPL's raster callbacks for the card printer: each page PAPPL rasterises
-// (PWG raster, JPEG, PNG) is one card, printed through the card-job library
-// with the job's settings. The driver's bytes are made whole in the spool
+// PAPPL's raster callbacks for the card printer: each page of a PWG or Apple
+// raster is one card, printed through the card-job library with the job's
+// settings. The driver's bytes are made whole in the spool
 // first and sent to the device when the job ends, so a job that fails or is
 // cancelled part-way sends nothing: a card printer given half a job wastes a
 // card and ribbon.

@@ -7,8 +7,8 @@
 # so that its command socket lies in that folder too). Printers write to
 # file: folders; every delivered job is decoded with `cardprint inspect` and,
 # where `cardprint print` can make the same job, compared with it. Checked:
-# ipptool's IPP Everywhere attribute tests; PWG raster, JPEG, PNG and native
-# jobs; card settings as job attributes (cardprint-app submit -o, ipptool);
+# ipptool's IPP Everywhere attribute tests; PWG raster, PNG, JPEG, PDF, SVG
+# and native jobs; card settings as job attributes (cardprint-app submit -o, ipptool);
 # printer defaults changed in the web interface (headless Chromium shows the
 # page); a malformed native job, a refused vendor value and an unreachable
 # device; 50 jobs from five clients at once; a job cancelled part-way. The
@@ -28,11 +28,12 @@ started=$SECONDS
 if [[ ! -f "$build_dir/CMakeCache.txt" ]]; then
   (cd "$source_dir" && cmake --preset default >/dev/null)
 fi
-cmake --build "$build_dir" --target cardprint cardprint-app
+cmake --build "$build_dir" --target cardprint cardprint-app cardprint_design_fixtures
 
 app=$build_dir/host/printer_app/cardprint-app
 cardprint=$build_dir/host/cardprint/cardprint
 compare=$source_dir/tests/host/cups/compare_jobs.py
+design_fixtures=$build_dir/tests/host/card_job/designs
 
 # --- the server --------------------------------------------------------------
 
@@ -231,10 +232,16 @@ panels = sorted({s["panel"] for s in job["sequences"] if s["kind"] == "panelData
 sys.exit(0 if job["pages"] == 1 and panels == ["K"] else f"grey job: panels {panels}")' \
   || fail "pwg-sgray: the monochrome job is not the black panel alone"
 
-# A JPEG, decoded and fitted by PAPPL: only the shape of the job is checked.
-submit_job cards jpeg "$source_dir/tests/data/image_gradient.jpg"
-python3 "$compare" --shape-only 1 "$cardprint" "$work/out/cards/jpeg.prn" \
-  || fail "jpeg: the delivered job is not one card"
+# Design files are read as cardprint print reads them (the card-job
+# library's reader): a JPEG, a PDF page and an SVG drawing give its jobs.
+for design in "$source_dir/tests/data/image_gradient.jpg" \
+    "$design_fixtures/design_bars.pdf" "$design_fixtures/design_bars.svg"; do
+  name=design-${design##*.}
+  submit_job cards "$name" "$design"
+  "$cardprint" print "$design" -q -o "$work/expected/$name.prn"
+  python3 "$compare" "$cardprint" "$work/expected/$name.prn" "$work/out/cards/$name.prn" \
+    || fail "$name: the delivered job differs from cardprint print's"
+done
 
 # Card settings from the command line: black panel only, track texts, a print
 # area, three copies (the printer makes them: one card, copies 3).
