@@ -148,8 +148,8 @@ const Setting kSettings[] = {
     {"Saturation20RaisedWeights", {5, 20, 40, 1}, 13},
     {"LeastSaturation", {0, -50, 0, 0}, 1},
     {"MostSaturation", {0, 50, -96, 96}, 1},
-    {"SaturationOneAbove", {0, 1, 0, 0}, 1},
-    {"SaturationOneBelow", {0, -1, 0, 0}, 1},
+    {"SaturationOneAbove", {0, 1, 0, 0}, 3},
+    {"SaturationOneBelow", {0, -1, 0, 0}, 3},
 };
 
 class ColorPathTest : public ::testing::TestWithParam<Setting> {};
