@@ -40,8 +40,9 @@ using PFN_COLORTILE = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, BYTE
 void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                const COLORCORRECTION* pcc, bool bMark);
 // x86-64 processors with AVX2: the correction worked out in 16-bit lanes,
-// 16 pixels side by side (the saturation step in double precision, 4 side by
-// side, when its factor is not 1).
+// 16 pixels side by side (the saturation step in single precision, 8 side by
+// side, when its factor is not 1; the pixels too near a boundary for its
+// error step by step).
 void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                    const COLORCORRECTION* pcc, bool bMark);
 

@@ -17,9 +17,10 @@
 //   default: each sum is then at least 128 x 255. With such weights and the
 //   saturation factor 1 the sums alone give every pixel's inks, and only
 //   pure white needs telling apart from the limited colours.
-// - With any other factor the saturation step runs in double precision (the
-//   luminance and Cb rounded to single precision) with the operations of
-//   CorrectPixel in its order, 4 pixels side by side.
+// - With any other factor the saturation step runs in single precision, 8
+//   pixels side by side, and marks the pixels whose result lies too near a
+//   whole number or a limit for its error (see Saturate8); those are
+//   corrected step by step instead.
 #include <immintrin.h>
 
 #include "driver/pdev.h"
@@ -108,63 +109,86 @@ __m256i Select(__m256i mask, __m256i ifSet, __m256i ifClear) {
   return _mm256_blendv_epi8(ifClear, ifSet, mask);
 }
 
-// The saturation step on 4 pixels' R1, G1, B1 (32-bit lanes): R2, G2, B2.
-void Saturate4(__m128i r1, __m128i g1, __m128i b1, __m256d f, __m128i& r2, __m128i& g2,
-               __m128i& b2) {
-  auto d = [](double v) { return _mm256_set1_pd(v); };
-  auto clamp = [](__m256d v, __m256d lo, __m256d hi) {
-    v = _mm256_blendv_pd(v, lo, _mm256_cmp_pd(v, lo, _CMP_LT_OQ));
-    return _mm256_blendv_pd(v, hi, _mm256_cmp_pd(hi, v, _CMP_LT_OQ));
+// The saturation step in single precision, 8 pixels side by side, with the
+// pixels whose result it cannot vouch for marked.
+//
+// The step's channel before it is truncated and limited, for instance
+// V = Y + 1.771 Cb + 0.5 with Cb = (0.5 B1 - (0.169 R1 + 0.331 G1)) f limited
+// to +-127, is a sum of products of the inputs, f and the constants. The
+// per-pixel step (the reference) rounds Y and Cb to single precision (each
+// off by at most half a unit in the last place: 2^-17 below 256) and does
+// the rest in double precision; so it differs from the exact value by at
+// most 2^-17 (1 + 1.771) + 2^-40 < 2^-15. Here every constant, f and every
+// operation is rounded to single precision (unit roundoff u = 2^-24): along
+// any product's path there are at most 11 roundings (Cb's 0.169 R1 in the
+// green channel: the constant, the product, two sums, f, the product by f,
+// 0.346, its product and three sums), so the result differs from the exact
+// value by at most 11u / (1 - 11u) times the sum of the absolute values of
+// the products: Y <= 255, f <= 2 (2 + 2^-51 at most) and the weights of R1,
+// G1, B1 in Cb and Cr add up to 1, so that sum is at most 255 + 1.771 x 2 x
+// 255 + 0.5 < 1159 for blue (less for red and green), and the error at most
+// 7.62e-4. With the reference's own it stays below kMargin = 2^-10, so:
+// - Cb and Cr farther than kMargin from +-127 are limited (to +-127
+//   exactly) here and in the reference alike (their sums are shorter: at
+//   most 6 roundings of at most 510, 1.9e-4).
+// - A channel farther than kMargin from every whole number truncates to the
+//   reference's number. Below 0.5 both give 0 and above 255.5 both 255 once
+//   limited, so the channel is held to 0.5..255.5 first; then its floor and
+//   the difference from it are exact.
+// Y is not limited here: its exact value lies in 0..255, and the
+// reference's limit only brings its rounded Y closer to it.
+// The marked pixels (a few in a thousand) go through the per-pixel step.
+constexpr float kMargin = 1.0f / 1024;
+
+[[gnu::always_inline]] inline __m256i Saturate8(__m256i r1, __m256i g1, __m256i b1, __m256 f, __m256i& r2, __m256i& g2, __m256i& b2) {
+  auto s = [](float v) { return _mm256_set1_ps(v); };
+  auto mul = [](__m256 a, __m256 b) { return _mm256_mul_ps(a, b); };
+  auto near = [](__m256 v, float lo, float hi) {
+    return _mm256_and_ps(_mm256_cmp_ps(v, _mm256_set1_ps(lo), _CMP_GT_OQ),
+                         _mm256_cmp_ps(v, _mm256_set1_ps(hi), _CMP_LT_OQ));
   };
-  auto clampf = [](__m128 v, __m128 lo, __m128 hi) {
-    v = _mm_blendv_ps(v, lo, _mm_cmplt_ps(v, lo));
-    return _mm_blendv_ps(v, hi, _mm_cmplt_ps(hi, v));
+  const __m256 r = _mm256_cvtepi32_ps(r1);
+  const __m256 g = _mm256_cvtepi32_ps(g1);
+  const __m256 b = _mm256_cvtepi32_ps(b1);
+  const __m256 yl = _mm256_add_ps(_mm256_add_ps(mul(s(0.299f), r), mul(s(0.587f), g)), mul(s(0.114f), b));
+  __m256 cb = mul(_mm256_sub_ps(mul(s(0.5f), b), _mm256_add_ps(mul(s(0.169f), r), mul(s(0.331f), g))), f);
+  __m256 cr = mul(_mm256_sub_ps(_mm256_sub_ps(mul(s(0.5f), r), mul(s(0.418f), g)), mul(s(0.082f), b)), f);
+  const __m256 sign = s(-0.0f);
+  __m256 unsure = _mm256_or_ps(near(_mm256_andnot_ps(sign, cb), 127.0f - kMargin, 127.0f + kMargin),
+                               near(_mm256_andnot_ps(sign, cr), 127.0f - kMargin, 127.0f + kMargin));
+  cb = _mm256_min_ps(_mm256_max_ps(cb, s(-127.0f)), s(127.0f));
+  cr = _mm256_min_ps(_mm256_max_ps(cr, s(-127.0f)), s(127.0f));
+  auto channel = [&](__m256 v) {
+    v = _mm256_min_ps(_mm256_max_ps(v, s(0.5f)), s(255.5f));
+    const __m256 whole = _mm256_floor_ps(v);
+    unsure = _mm256_or_ps(unsure, _mm256_andnot_ps(near(_mm256_sub_ps(v, whole), kMargin, 1.0f - kMargin),
+                                                   _mm256_castsi256_ps(_mm256_set1_epi32(-1))));
+    return _mm256_cvttps_epi32(whole);
   };
-  const __m256d r = _mm256_cvtepi32_pd(r1);
-  const __m256d g = _mm256_cvtepi32_pd(g1);
-  const __m256d b = _mm256_cvtepi32_pd(b1);
-  const __m256d ylSum = _mm256_add_pd(
-      _mm256_add_pd(_mm256_mul_pd(d(0.299), r), _mm256_mul_pd(d(0.587), g)), _mm256_mul_pd(d(0.114), b));
-  const __m256d cbSum = _mm256_mul_pd(
-      _mm256_sub_pd(_mm256_mul_pd(d(0.5), b),
-                    _mm256_add_pd(_mm256_mul_pd(d(0.169), r), _mm256_mul_pd(d(0.331), g))),
-      f);
-  const __m256d crSum = _mm256_mul_pd(
-      _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(d(0.5), r), _mm256_mul_pd(d(0.418), g)),
-                    _mm256_mul_pd(d(0.082), b)),
-      f);
-  const __m256d yl = _mm256_cvtps_pd(
-      clampf(_mm256_cvtpd_ps(ylSum), _mm_set1_ps(0.0f), _mm_set1_ps(255.0f)));
-  const __m256d cb = _mm256_cvtps_pd(
-      clampf(_mm256_cvtpd_ps(cbSum), _mm_set1_ps(-127.0f), _mm_set1_ps(127.0f)));
-  const __m256d cr = clamp(crSum, d(-127.0), d(127.0));
-  auto channel = [](__m256d v) {
-    const __m128i whole = _mm256_cvttpd_epi32(v);
-    return _mm_min_epi32(_mm_max_epi32(whole, _mm_setzero_si128()), _mm_set1_epi32(255));
-  };
-  r2 = channel(_mm256_add_pd(_mm256_add_pd(yl, _mm256_mul_pd(d(1.402), cr)), d(0.5)));
-  g2 = channel(_mm256_add_pd(
-      _mm256_sub_pd(_mm256_sub_pd(yl, _mm256_mul_pd(d(0.346), cb)), _mm256_mul_pd(d(0.7145), cr)),
-      d(0.5)));
-  b2 = channel(_mm256_add_pd(_mm256_add_pd(yl, _mm256_mul_pd(d(1.771), cb)), d(0.5)));
+  r2 = channel(_mm256_add_ps(_mm256_add_ps(yl, mul(s(1.402f), cr)), s(0.5f)));
+  g2 = channel(_mm256_add_ps(_mm256_sub_ps(_mm256_sub_ps(yl, mul(s(0.346f), cb)), mul(s(0.7145f), cr)), s(0.5f)));
+  b2 = channel(_mm256_add_ps(_mm256_add_ps(yl, mul(s(1.771f), cb)), s(0.5f)));
+  return _mm256_castps_si256(unsure);
 }
 
-// The saturation step on 16 pixels' R1, G1, B1 (16-bit lanes, in place),
-// in four groups of 4.
-void Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
-  const __m256d f = _mm256_set1_pd(dSaturation);
-  auto group = [](__m256i words, int q) {
-    const __m128i half = q < 2 ? _mm256_castsi256_si128(words) : _mm256_extracti128_si256(words, 1);
-    return _mm_cvtepu16_epi32(q % 2 == 0 ? half : _mm_srli_si128(half, 8));
+// The saturation step on 16 pixels' R1, G1, B1 (16-bit lanes, in place), in
+// two groups of 8; the pixels it cannot vouch for come back marked.
+__m256i Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
+  const __m256 f = _mm256_set1_ps(static_cast<float>(dSaturation));
+  auto low = [](__m256i words) { return _mm256_cvtepu16_epi32(_mm256_castsi256_si128(words)); };
+  auto high = [](__m256i words) { return _mm256_cvtepu16_epi32(_mm256_extracti128_si256(words, 1)); };
+  __m256i r2[2], g2[2], b2[2];
+  const __m256i unsureLow = Saturate8(low(r), low(g), low(b), f, r2[0], g2[0], b2[0]);
+  const __m256i unsureHigh = Saturate8(high(r), high(g), high(b), f, r2[1], g2[1], b2[1]);
+  // The packing interleaves the halves' 128-bit lanes; the permutation
+  // puts them back in order.
+  auto words = [](__m256i first, __m256i second) {
+    return _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
   };
-  __m128i r2[4], g2[4], b2[4];
-  for (int q = 0; q < 4; ++q) Saturate4(group(r, q), group(g, q), group(b, q), f, r2[q], g2[q], b2[q]);
-  auto words = [](const __m128i (&dwords)[4]) {
-    return _mm256_set_m128i(_mm_packus_epi32(dwords[2], dwords[3]), _mm_packus_epi32(dwords[0], dwords[1]));
-  };
-  r = words(r2);
-  g = words(g2);
-  b = words(b2);
+  r = words(r2[0], r2[1]);
+  g = words(g2[0], g2[1]);
+  b = words(b2[0], b2[1]);
+  return words(unsureLow, unsureHigh);
 }
 
 // The bytes of two panels' 16-bit lanes, one panel in each half, each lane
@@ -235,7 +259,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
           __m256i r1 = _mm256_xor_si256(_mm256_min_epu16(c2, full), full);
           __m256i g1 = _mm256_xor_si256(_mm256_min_epu16(m2, full), full);
           __m256i b1 = _mm256_xor_si256(_mm256_min_epu16(y2, full), full);
-          Saturate16(r1, g1, b1, pcc->dSaturation);
+          const __m256i unsure = Saturate16(r1, g1, b1, pcc->dSaturation);
+          stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, unsure)));
           y2 = _mm256_xor_si256(b1, full);
           m2 = _mm256_xor_si256(g1, full);
           c2 = _mm256_xor_si256(r1, full);
@@ -258,7 +283,7 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
     ck[r] = Bytes(c, k);
 
     // The few pixels whose colour difference the saturation step would
-    // limit, step by step.
+    // limit, or whose saturation step was too near a boundary, step by step.
     if (stepwise != 0) {
       alignas(32) BYTE abYm[32];
       alignas(32) BYTE abCk[32];

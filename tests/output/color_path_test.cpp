@@ -144,6 +144,12 @@ const Setting kSettings[] = {
     {"HighestWeights", {96, 0, 96, 96}, 13},
     {"RaisedWeights", {5, 0, 40, 1}, 13},
     {"OneWeightBelowItsDefault", {0, 0, -1, 0}, 13},
+    {"Saturation20", {0, 20, 0, 0}, 1},
+    {"Saturation20RaisedWeights", {5, 20, 40, 1}, 13},
+    {"LeastSaturation", {0, -50, 0, 0}, 1},
+    {"MostSaturation", {0, 50, -96, 96}, 1},
+    {"SaturationOneAbove", {0, 1, 0, 0}, 3},
+    {"SaturationOneBelow", {0, -1, 0, 0}, 3},
 };
 
 class ColorPathTest : public ::testing::TestWithParam<Setting> {};
