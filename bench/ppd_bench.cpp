@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -24,25 +23,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/thread_clock.h"
 #include "host/engine/host_engine.h"
 #include "host/ppd_file/ppd_file.h"
 #include "ppd/packed_image.h"
 
 namespace {
-
-// The calling thread's processor time: what a run takes of the processor
-// it runs on, not counting the time other programs on a busy machine take
-// from it (on a quiet machine, the elapsed time).
-struct ThreadClock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<ThreadClock>;
-  static time_point now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return time_point(duration(std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec));
-  }
-};
-
 
 namespace fs = std::filesystem;
 

@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "bench/thread_clock.h"
 #include "driver/pdev.h"
 #include "driver/surface.h"
 #include "engine/services.h"
@@ -27,20 +27,6 @@
 #include "output/page_render.h"
 
 namespace {
-
-// The calling thread's processor time: what a run takes of the processor
-// it runs on, not counting the time other programs on a busy machine take
-// from it (on a quiet machine, the elapsed time).
-struct ThreadClock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<ThreadClock>;
-  static time_point now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return time_point(duration(std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec));
-  }
-};
-
 
 constexpr std::size_t kWords = CB_SURFACE_BITS / 4;
 constexpr std::size_t kPanel = CB_PANEL_BUFFER;

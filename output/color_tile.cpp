@@ -3,56 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "output/pixel_color.h"
+#include "output/tile_bytes.h"
 
 namespace {
 
 constexpr ULONG TILE = TILE_DOTS;
-
-#if defined(__SSE2__)
-
-using Bytes16 = __m128i;
-
-Bytes16 Load16(const BYTE* pb) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb)); }
-void Store16(BYTE* pb, Bytes16 bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
-
-// Turns a tile of 16 rows of 16 bytes round: afterwards row t holds byte t
-// of every former row. Four rounds of interleaving rows i and i + 8.
-void TransposeTile(Bytes16 (&rows)[TILE]) {
-  for (int round = 0; round < 4; ++round) {
-    __m128i next[TILE];
-    for (ULONG i = 0; i < TILE / 2; ++i) {
-      next[2 * i] = _mm_unpacklo_epi8(rows[i], rows[i + 8]);
-      next[2 * i + 1] = _mm_unpackhi_epi8(rows[i], rows[i + 8]);
-    }
-    std::copy(next, next + TILE, rows);
-  }
-}
-
-#else
-
-struct Bytes16 {
-  BYTE ab[TILE];
-};
-
-Bytes16 Load16(const BYTE* pb) {
-  Bytes16 bytes;
-  std::memcpy(bytes.ab, pb, TILE);
-  return bytes;
-}
-void Store16(BYTE* pb, const Bytes16& bytes) { std::memcpy(pb, bytes.ab, TILE); }
-
-void TransposeTile(Bytes16 (&rows)[TILE]) {
-  for (ULONG i = 0; i < TILE; ++i) {
-    for (ULONG j = i + 1; j < TILE; ++j) std::swap(rows[i].ab[j], rows[j].ab[i]);
-  }
-}
-
-#endif
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #endif
 
 #include "output/pixel_color.h"
+#include "output/tile_bytes.h"
 
 namespace {
 
@@ -58,8 +59,6 @@ int ShiftOf(KeptPanel panel) {
 
 #if defined(__SSE2__)
 
-using Bytes16 = __m128i;
-
 // 4 pixels as 32-bit lanes, for the pixel tests.
 typedef LONG Pixels4 __attribute__((vector_size(16)));
 
@@ -77,40 +76,13 @@ Bytes16 PureBlack16(const DWORD* pRun) {
   return _mm_packus_epi16(_mm_packs_epi32(taken[0], taken[1]), _mm_packs_epi32(taken[2], taken[3]));
 }
 
-// Turns a tile of 16 rows of 16 bytes round: afterwards row t holds byte t
-// of every former row. Four rounds of interleaving rows i and i + 8.
-void TransposeTile(Bytes16 (&rows)[TILE]) {
-  for (int round = 0; round < 4; ++round) {
-    __m128i next[TILE];
-    for (ULONG i = 0; i < TILE / 2; ++i) {
-      next[2 * i] = _mm_unpacklo_epi8(rows[i], rows[i + 8]);
-      next[2 * i + 1] = _mm_unpackhi_epi8(rows[i], rows[i + 8]);
-    }
-    std::copy(next, next + TILE, rows);
-  }
-}
-
-void Store16(BYTE* pb, Bytes16 bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
-
 #else
-
-struct Bytes16 {
-  BYTE ab[TILE];
-};
 
 Bytes16 PureBlack16(const DWORD* pRun) {
   Bytes16 bytes;
   for (ULONG i = 0; i < TILE; ++i) bytes.ab[i] = IsPureBlack(pRun[i]) ? 0xFF : 0x00;
   return bytes;
 }
-
-void TransposeTile(Bytes16 (&rows)[TILE]) {
-  for (ULONG i = 0; i < TILE; ++i) {
-    for (ULONG j = i + 1; j < TILE; ++j) std::swap(rows[i].ab[j], rows[j].ab[i]);
-  }
-}
-
-void Store16(BYTE* pb, const Bytes16& bytes) { std::memcpy(pb, bytes.ab, TILE); }
 
 #endif
 
