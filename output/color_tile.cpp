@@ -44,7 +44,7 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
 
 PFN_COLORTILE WidestColorTile() {
 #if defined(CARDPRINT_WIDE_LANES)
-  if (__builtin_cpu_supports("avx2")) return ColorTileAvx2;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return ColorTileAvx2;
 #endif
   return ColorTile;
 }

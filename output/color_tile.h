@@ -39,7 +39,7 @@ using PFN_COLORTILE = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, BYTE
 // Any processor: the runs go through the correction kernel pcc names.
 void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                const COLORCORRECTION* pcc, bool bMark);
-// x86-64 processors with AVX2: the correction worked out in 16-bit lanes,
+// x86-64 processors with AVX2 and FMA: the correction worked out in 16-bit lanes,
 // 16 pixels side by side (the saturation step in single precision, 8 side by
 // side, when its factor is not 1; the pixels too near a boundary for its
 // error step by step).

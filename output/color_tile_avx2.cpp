@@ -109,86 +109,94 @@ __m256i Select(__m256i mask, __m256i ifSet, __m256i ifClear) {
   return _mm256_blendv_epi8(ifClear, ifSet, mask);
 }
 
-// The saturation step in single precision, 8 pixels side by side, with the
-// pixels whose result it cannot vouch for marked.
-//
-// The step's channel before it is truncated and limited, for instance
-// V = Y + 1.771 Cb + 0.5 with Cb = (0.5 B1 - (0.169 R1 + 0.331 G1)) f limited
-// to +-127, is a sum of products of the inputs, f and the constants. The
-// per-pixel step (the reference) rounds Y and Cb to single precision (each
-// off by at most half a unit in the last place: 2^-17 below 256) and does
-// the rest in double precision; so it differs from the exact value by at
-// most 2^-17 (1 + 1.771) + 2^-40 < 2^-15. Here every constant, f and every
-// operation is rounded to single precision (unit roundoff u = 2^-24): along
-// any product's path there are at most 11 roundings (Cb's 0.169 R1 in the
-// green channel: the constant, the product, two sums, f, the product by f,
-// 0.346, its product and three sums), so the result differs from the exact
-// value by at most 11u / (1 - 11u) times the sum of the absolute values of
-// the products: Y <= 255, f <= 2 (2 + 2^-51 at most) and the weights of R1,
-// G1, B1 in Cb and Cr add up to 1, so that sum is at most 255 + 1.771 x 2 x
-// 255 + 0.5 < 1159 for blue (less for red and green), and the error at most
-// 7.62e-4. With the reference's own it stays below kMargin = 2^-10, so:
-// - Cb and Cr farther than kMargin from +-127 are limited (to +-127
-//   exactly) here and in the reference alike (their sums are shorter: at
-//   most 6 roundings of at most 510, 1.9e-4).
-// - A channel farther than kMargin from every whole number truncates to the
-//   reference's number. Below 0.5 both give 0 and above 255.5 both 255 once
-//   limited, so the channel is held to 0.5..255.5 first; then its floor and
-//   the difference from it are exact.
-// Y is not limited here: its exact value lies in 0..255, and the
-// reference's limit only brings its rounded Y closer to it.
-// The marked pixels (a few in a thousand) go through the per-pixel step.
-constexpr float kMargin = 1.0f / 1024;
+// The saturation step's factors for one page, each rounded once to single
+// precision: the luminance's, Cb's and Cr's weights of R1, G1, B1 (the
+// colour differences' multiplied by the factor f first, in double
+// precision) and the weights of Cb and Cr in the channels.
+struct SATURATION {
+  __m256 yR, yG, yB;
+  __m256 cbR, cbG, cbB;
+  __m256 crR, crG, crB;
+  __m256 rCr, gCb, gCr, bCb;
+};
 
-[[gnu::always_inline]] inline __m256i Saturate8(__m256i r1, __m256i g1, __m256i b1, __m256 f, __m256i& r2, __m256i& g2, __m256i& b2) {
-  auto s = [](float v) { return _mm256_set1_ps(v); };
-  auto mul = [](__m256 a, __m256 b) { return _mm256_mul_ps(a, b); };
-  auto near = [](__m256 v, float lo, float hi) {
-    return _mm256_and_ps(_mm256_cmp_ps(v, _mm256_set1_ps(lo), _CMP_GT_OQ),
-                         _mm256_cmp_ps(v, _mm256_set1_ps(hi), _CMP_LT_OQ));
+SATURATION SaturationOf(double f) {
+  auto s = [](double v) { return _mm256_set1_ps(static_cast<float>(v)); };
+  return {s(0.299),      s(0.587),      s(0.114),      s(-0.169 * f), s(-0.331 * f),
+          s(0.5 * f),    s(0.5 * f),    s(-0.418 * f), s(-0.082 * f), s(1.402),
+          s(-0.346),     s(-0.7145),    s(1.771)};
+}
+
+// The saturation step in single precision, 8 pixels side by side (32-bit
+// lanes), with the pixels whose result it cannot vouch for marked.
+//
+// Each channel before it is truncated, for instance B = Y + 0.5 + 1.771 Cb
+// with Cb = (0.5 B1 - 0.169 R1 - 0.331 G1) f limited to +-127, is worked
+// out here with every weight rounded once and three fused multiply-adds
+// for Y + 0.5, Cb and Cr each, one or two for the channel. Against the
+// exact value of each part (f being the double the per-pixel step uses):
+// - Y + 0.5 is off by at most 4u x 255.5 < 6.1e-5 (u = 2^-24; at most four
+//   roundings along any product's path, whose values add up to at most
+//   255.5); Cb and Cr by at most 4u x 510 < 1.22e-4 (f <= 2, and the
+//   weights of R1, G1, B1 in each add up to 1).
+// - The per-pixel step (the reference) rounds Y and Cb to single precision
+//   (at most 7.7e-6 and 1.6e-5 off; its other roundings are in double
+//   precision, below 1e-12), and limiting Y to 0..255 only brings it
+//   nearer to its exact value, which lies within 0..255.
+// - Limiting to +-127 moves two values no farther apart, so the limited Cb
+//   and Cr of the two differ by at most 1.38e-4.
+// - A channel then differs from the reference's by at most, for blue,
+//   6.1e-5 + 7.7e-6 + 1.771 x 1.38e-4 + u x 1.771 x 127 (its weight's
+//   rounding) + u x 481 (the last rounding, the channel being below 481)
+//   < 3.6e-4, and less for red and green: below kMargin = 2^-11.
+// A channel v whose v - kMargin and v + kMargin truncate alike truncates as
+// the reference's does (both sums are exact: v is below 2^13); it is
+// limited to 0..255 when it is packed. The others are marked.
+constexpr float kMargin = 1.0f / 2048;
+
+[[gnu::always_inline]] inline __m256i Saturate8(__m256i r1, __m256i g1, __m256i b1, const SATURATION& s,
+                                                __m256i& r2, __m256i& g2, __m256i& b2) {
+  auto fma = [](__m256 a, __m256 b, __m256 c) { return _mm256_fmadd_ps(a, b, c); };
+  auto limit = [](__m256 v) { return _mm256_min_ps(_mm256_max_ps(v, _mm256_set1_ps(-127.0f)), _mm256_set1_ps(127.0f)); };
+  auto channel = [](__m256 v, __m256i& whole) {
+    const __m256i below = _mm256_cvttps_epi32(_mm256_sub_ps(v, _mm256_set1_ps(kMargin)));
+    const __m256i above = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(kMargin)));
+    whole = below;
+    return _mm256_cmpeq_epi32(below, above);
   };
   const __m256 r = _mm256_cvtepi32_ps(r1);
   const __m256 g = _mm256_cvtepi32_ps(g1);
   const __m256 b = _mm256_cvtepi32_ps(b1);
-  const __m256 yl = _mm256_add_ps(_mm256_add_ps(mul(s(0.299f), r), mul(s(0.587f), g)), mul(s(0.114f), b));
-  __m256 cb = mul(_mm256_sub_ps(mul(s(0.5f), b), _mm256_add_ps(mul(s(0.169f), r), mul(s(0.331f), g))), f);
-  __m256 cr = mul(_mm256_sub_ps(_mm256_sub_ps(mul(s(0.5f), r), mul(s(0.418f), g)), mul(s(0.082f), b)), f);
-  const __m256 sign = s(-0.0f);
-  __m256 unsure = _mm256_or_ps(near(_mm256_andnot_ps(sign, cb), 127.0f - kMargin, 127.0f + kMargin),
-                               near(_mm256_andnot_ps(sign, cr), 127.0f - kMargin, 127.0f + kMargin));
-  cb = _mm256_min_ps(_mm256_max_ps(cb, s(-127.0f)), s(127.0f));
-  cr = _mm256_min_ps(_mm256_max_ps(cr, s(-127.0f)), s(127.0f));
-  auto channel = [&](__m256 v) {
-    v = _mm256_min_ps(_mm256_max_ps(v, s(0.5f)), s(255.5f));
-    const __m256 whole = _mm256_floor_ps(v);
-    unsure = _mm256_or_ps(unsure, _mm256_andnot_ps(near(_mm256_sub_ps(v, whole), kMargin, 1.0f - kMargin),
-                                                   _mm256_castsi256_ps(_mm256_set1_epi32(-1))));
-    return _mm256_cvttps_epi32(whole);
-  };
-  r2 = channel(_mm256_add_ps(_mm256_add_ps(yl, mul(s(1.402f), cr)), s(0.5f)));
-  g2 = channel(_mm256_add_ps(_mm256_sub_ps(_mm256_sub_ps(yl, mul(s(0.346f), cb)), mul(s(0.7145f), cr)), s(0.5f)));
-  b2 = channel(_mm256_add_ps(_mm256_add_ps(yl, mul(s(1.771f), cb)), s(0.5f)));
-  return _mm256_castps_si256(unsure);
+  const __m256 yl = fma(s.yB, b, fma(s.yG, g, fma(s.yR, r, _mm256_set1_ps(0.5f))));
+  const __m256 cb = limit(fma(s.cbB, b, fma(s.cbG, g, _mm256_mul_ps(s.cbR, r))));
+  const __m256 cr = limit(fma(s.crB, b, fma(s.crG, g, _mm256_mul_ps(s.crR, r))));
+  const __m256i sure = _mm256_and_si256(_mm256_and_si256(channel(fma(s.rCr, cr, yl), r2),
+                                                         channel(fma(s.gCr, cr, fma(s.gCb, cb, yl)), g2)),
+                                        channel(fma(s.bCb, cb, yl), b2));
+  return _mm256_xor_si256(sure, _mm256_set1_epi32(-1));
 }
 
-// The saturation step on 16 pixels' R1, G1, B1 (16-bit lanes, in place), in
-// two groups of 8; the pixels it cannot vouch for come back marked.
-__m256i Saturate16(__m256i& r, __m256i& g, __m256i& b, double dSaturation) {
-  const __m256 f = _mm256_set1_ps(static_cast<float>(dSaturation));
-  auto low = [](__m256i words) { return _mm256_cvtepu16_epi32(_mm256_castsi256_si128(words)); };
-  auto high = [](__m256i words) { return _mm256_cvtepu16_epi32(_mm256_extracti128_si256(words, 1)); };
+// The saturation step on 16 pixels' reweighted inks y', m', c' (16-bit
+// lanes, at most 511; in place, as the inks of the result): the light R1,
+// G1, B1 is 255 - c', 255 - m', 255 - y' limited at 0, worked out in two
+// groups of 8. The pixels it cannot vouch for come back marked.
+__m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c, const SATURATION& s) {
+  const __m256i full = Words(255);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i r1 = _mm256_subs_epu16(full, c);
+  const __m256i g1 = _mm256_subs_epu16(full, m);
+  const __m256i b1 = _mm256_subs_epu16(full, y);
+  // Pixels 0-3 and 8-11 widen into the first group, 4-7 and 12-15 into the
+  // second; packing the groups' results puts them back in order.
+  auto low = [&](__m256i words) { return _mm256_unpacklo_epi16(words, zero); };
+  auto high = [&](__m256i words) { return _mm256_unpackhi_epi16(words, zero); };
   __m256i r2[2], g2[2], b2[2];
-  const __m256i unsureLow = Saturate8(low(r), low(g), low(b), f, r2[0], g2[0], b2[0]);
-  const __m256i unsureHigh = Saturate8(high(r), high(g), high(b), f, r2[1], g2[1], b2[1]);
-  // The packing interleaves the halves' 128-bit lanes; the permutation
-  // puts them back in order.
-  auto words = [](__m256i first, __m256i second) {
-    return _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
-  };
-  r = words(r2[0], r2[1]);
-  g = words(g2[0], g2[1]);
-  b = words(b2[0], b2[1]);
-  return words(unsureLow, unsureHigh);
+  const __m256i unsureLow = Saturate8(low(r1), low(g1), low(b1), s, r2[0], g2[0], b2[0]);
+  const __m256i unsureHigh = Saturate8(high(r1), high(g1), high(b1), s, r2[1], g2[1], b2[1]);
+  c = _mm256_subs_epu16(full, _mm256_packus_epi32(r2[0], r2[1]));
+  m = _mm256_subs_epu16(full, _mm256_packus_epi32(g2[0], g2[1]));
+  y = _mm256_subs_epu16(full, _mm256_packus_epi32(b2[0], b2[1]));
+  return _mm256_packs_epi32(unsureLow, unsureHigh);
 }
 
 // The bytes of two panels' 16-bit lanes, one panel in each half, each lane
@@ -224,7 +232,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
   const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
-  const bool bSumsKeepBlack = pcc != nullptr && !bSaturate && SumKeepsBlack(12, pcc->ulYellowWeight) &&
+  const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
+  const bool bSumsKeepBlack = pcc != nullptr && SumKeepsBlack(12, pcc->ulYellowWeight) &&
                               SumKeepsBlack(28, pcc->ulMagentaWeight) && SumKeepsBlack(32, pcc->ulCyanWeight);
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
@@ -238,37 +247,26 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
     __m256i c = _mm256_xor_si256(r1, full);
     unsigned stepwise = 0;  // two bits per pixel
     if (pcc != nullptr) {
-      const __m256i white =
-          _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256());
       const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
       __m256i y2 = Ink(y, k, 12, 18, wy);
       __m256i m2 = Ink(m, k, 28, 14, wm);
       __m256i c2 = Ink(c, k, 32, 8, wc);
+      auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
+      // The pixels the steps above cannot vouch for.
+      __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
       if (bSumsKeepBlack) {
-        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(white, Limited(y2, m2, c2))));
         y = y2;
         m = m2;
         c = c2;
       } else {
         // Pure white has no ink, pure black all of each.
-        const __m256i keep =
-            _mm256_or_si256(white, _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
-        if (!bSaturate) {
-          stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, Limited(y2, m2, c2))));
-        } else {
-          __m256i r1 = _mm256_xor_si256(_mm256_min_epu16(c2, full), full);
-          __m256i g1 = _mm256_xor_si256(_mm256_min_epu16(m2, full), full);
-          __m256i b1 = _mm256_xor_si256(_mm256_min_epu16(y2, full), full);
-          const __m256i unsure = Saturate16(r1, g1, b1, pcc->dSaturation);
-          stepwise = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_andnot_si256(keep, unsure)));
-          y2 = _mm256_xor_si256(b1, full);
-          m2 = _mm256_xor_si256(g1, full);
-          c2 = _mm256_xor_si256(r1, full);
-        }
+        const __m256i keep = _mm256_or_si256(white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+        unsure = _mm256_andnot_si256(keep, unsure);
         y = Select(keep, y, y2);
         m = Select(keep, m, m2);
         c = Select(keep, c, c2);
       }
+      stepwise = static_cast<unsigned>(_mm256_movemask_epi8(unsure));
     }
     __m256i k = _mm256_setzero_si256();
     if (bMark) {

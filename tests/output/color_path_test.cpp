@@ -47,6 +47,8 @@ std::vector<Kernel> Kernels() {
 #if defined(__x86_64__)
   if (__builtin_cpu_supports("avx2")) {
     kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, ColorTile});
+  }
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
     kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, ColorTileAvx2});
   }
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
