@@ -77,18 +77,18 @@ __m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
   return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mullo_epi16(v, w)), 7);
 }
 
-// The red, green and blue of 16 pixels (two vectors of 8) as 16-bit lanes,
-// in order: each 128-bit lane's bytes grouped by colour, the halves paired
-// so that pixels 0 to 7 meet in the low lane, then widened.
-void Channels(__m256i first, __m256i second, __m256i& r, __m256i& g, __m256i& b) {
+// The red, green and blue of a run's 16 pixels as 16-bit lanes, in order:
+// pixels 0-3 and 4-7 loaded into the first 128-bit lane, 8-11 and 12-15
+// into the second, so that no step crosses the lanes; each lane's bytes
+// grouped by colour, the groups of four paired, then widened.
+void Channels(const DWORD* pRun, __m256i& r, __m256i& g, __m256i& b) {
+  auto load = [](const DWORD* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
   const __m256i group = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1,  //
                                          0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1);
-  const __m256i a = _mm256_shuffle_epi8(first, group);
-  const __m256i z = _mm256_shuffle_epi8(second, group);
-  const __m256i low = _mm256_permute2x128_si256(a, z, 0x20);   // pixels 0-3 | 8-11
-  const __m256i high = _mm256_permute2x128_si256(a, z, 0x31);  // pixels 4-7 | 12-15
-  const __m256i rg = _mm256_unpacklo_epi32(low, high);         // r 0-7, g 0-7 | r 8-15, g 8-15
-  const __m256i bx = _mm256_unpackhi_epi32(low, high);         // b 0-7 | b 8-15
+  const __m256i first = _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 8), load(pRun)), group);
+  const __m256i second = _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 12), load(pRun + 4)), group);
+  const __m256i rg = _mm256_unpacklo_epi32(first, second);  // r 0-7, g 0-7 | r 8-15, g 8-15
+  const __m256i bx = _mm256_unpackhi_epi32(first, second);  // b 0-7 | b 8-15
   const __m256i zero = _mm256_setzero_si256();
   r = _mm256_unpacklo_epi8(rg, zero);
   g = _mm256_unpackhi_epi8(rg, zero);
@@ -238,10 +238,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
     const DWORD* pRun = pTile + r * stride;
-    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pRun));
-    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pRun + 8));
     __m256i r1, g1, b1;
-    Channels(first, second, r1, g1, b1);
+    Channels(pRun, r1, g1, b1);
     __m256i y = _mm256_xor_si256(b1, full);
     __m256i m = _mm256_xor_si256(g1, full);
     __m256i c = _mm256_xor_si256(r1, full);
