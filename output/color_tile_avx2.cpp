@@ -199,10 +199,42 @@ __m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c, const SATURATION& s) 
   return _mm256_packs_epi32(unsureLow, unsureHigh);
 }
 
-// The bytes of two panels' 16-bit lanes, one panel in each half, each lane
-// limited to 0..255 by the packing.
+// The bytes of two panels' 16-bit lanes, each lane limited to 0..255 by
+// the packing. Packed as they come, each 128-bit half holds 8 pixels of the
+// first panel, then their 8 of the second (pixels 0-7 in the first half,
+// 8-15 in the second): turning the tile round works within the halves, so
+// a tile to be turned is left so. Otherwise the halves are reordered to
+// hold the first panel's 16 bytes, then the second's.
+template <bool kTurn>
 __m256i Bytes(__m256i first, __m256i second) {
-  return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
+  const __m256i bytes = _mm256_packus_epi16(first, second);
+  return kTurn ? bytes : _mm256_permute4x64_epi64(bytes, 0xD8);
+}
+
+// Where pixel i's bytes of the first and second panel lie in Bytes' result.
+template <bool kTurn>
+constexpr ULONG FirstByte(ULONG i) {
+  return kTurn ? i + (i & 8) : i;
+}
+template <bool kTurn>
+constexpr ULONG SecondByte(ULONG i) {
+  return kTurn ? i + (i & 8) + 8 : i + 16;
+}
+
+// Line t of the first and second panel once the rows of Bytes' results are
+// turned round (kTurn) or as they are: a turned half holds byte t of every
+// former row in its row t, so lines 0-7 of the first panel are the first
+// halves of rows 0-7 and lines 8-15 the second halves of rows 0-7; the
+// second panel's lie in rows 8-15.
+template <bool kTurn>
+__m128i FirstLine(const __m256i (&rows)[TILE_DOTS], ULONG t) {
+  if (!kTurn || t < 8) return _mm256_castsi256_si128(rows[t]);
+  return _mm256_extracti128_si256(rows[t - 8], 1);
+}
+template <bool kTurn>
+__m128i SecondLine(const __m256i (&rows)[TILE_DOTS], ULONG t) {
+  if (kTurn && t < 8) return _mm256_castsi256_si128(rows[t + 8]);
+  return _mm256_extracti128_si256(rows[t], 1);
 }
 
 // Turns two tiles of 16 rows of 16 bytes round at once, one in each half of
@@ -221,18 +253,16 @@ void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
 
 void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
 
-}  // namespace
-
-void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
-                   const COLORCORRECTION* pcc, bool bMark) {
+template <bool kTurn, bool kSaturate>
+void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
+                 bool bMark) {
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
   const __m256i full = Words(255);
-  const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
   const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
-  const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
+  const SATURATION saturation = SaturationOf(kSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = pcc != nullptr && SumKeepsBlack(12, pcc->ulYellowWeight) &&
                               SumKeepsBlack(28, pcc->ulMagentaWeight) && SumKeepsBlack(32, pcc->ulCyanWeight);
 
@@ -251,7 +281,7 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
       __m256i c2 = Ink(c, k, 32, 8, wc);
       auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
       // The pixels the steps above cannot vouch for.
-      __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
+      __m256i unsure = kSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
       if (bSumsKeepBlack) {
         y = y2;
         m = m2;
@@ -275,8 +305,8 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
       c = _mm256_andnot_si256(black, c);
       k = _mm256_and_si256(black, full);
     }
-    ym[r] = Bytes(y, m);
-    ck[r] = Bytes(c, k);
+    ym[r] = Bytes<kTurn>(y, m);
+    ck[r] = Bytes<kTurn>(c, k);
 
     // The few pixels whose colour difference the saturation step would
     // limit, or whose saturation step was too near a boundary, step by step.
@@ -290,25 +320,37 @@ void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, 
         stepwise &= stepwise - 1;
         DWORD pixel = CorrectPixel(pRun[i], *pcc);
         if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
-        abYm[i] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
-        abYm[16 + i] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
-        abCk[i] = static_cast<BYTE>(255 - (pixel & 0xFF));
-        abCk[16 + i] = static_cast<BYTE>(255 - (pixel >> 24));
+        abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+        abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+        abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));
+        abCk[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel >> 24));
       }
       ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
       ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
     }
   }
 
-  if (bTranspose) {
+  if (kTurn) {
     TransposeTiles(ym);
     TransposeTiles(ck);
   }
   // Every run of the tile has been read: its memory now keeps the bytes.
+  // (Unrolled, so that each line's place in the rows is known.)
+#pragma GCC unroll 16
   for (ULONG t = 0; t < TILE_DOTS; ++t) {
-    Store16(pbYellow + t * cbLine, _mm256_castsi256_si128(ym[t]));
-    Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), _mm256_extracti128_si256(ym[t], 1));
-    Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), _mm256_castsi256_si128(ck[t]));
-    if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), _mm256_extracti128_si256(ck[t], 1));
+    Store16(pbYellow + t * cbLine, FirstLine<kTurn>(ym, t));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), SecondLine<kTurn>(ym, t));
+    Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), FirstLine<kTurn>(ck, t));
+    if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
   }
+}
+
+}  // namespace
+
+void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
+                   const COLORCORRECTION* pcc, bool bMark) {
+  const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
+  auto tile = bTranspose ? (bSaturate ? ColorTile16<true, true> : ColorTile16<true, false>)
+                         : (bSaturate ? ColorTile16<false, true> : ColorTile16<false, false>);
+  tile(pTile, stride, pbYellow, cbLine, pcc, bMark);
 }
