@@ -61,9 +61,22 @@ static_assert(FactorsFitBytes(12, 18) && FactorsFitBytes(28, 14) && FactorsFitBy
 
 __m256i Words(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
 
-__m256i Curve(__m256i v) {
+// The curve's two constants, 128 and 258, held in registers built once per
+// tile: left to itself the compiler builds each again in every run (three
+// instructions apiece), the registers being all in use.
+struct CURVE {
+  __m256i round, scale;
+};
+
+CURVE CurveConstants() {
+  CURVE curve{Words(128), Words(258)};
+  asm("" : "+x"(curve.round), "+x"(curve.scale));
+  return curve;
+}
+
+__m256i Curve(__m256i v, const CURVE& curve) {
   const __m256i q = _mm256_mulhi_epu16(_mm256_mullo_epi16(v, v), _mm256_slli_epi16(v, 8));
-  return _mm256_mulhi_epu16(_mm256_add_epi16(q, Words(128)), Words(258));
+  return _mm256_mulhi_epu16(_mm256_add_epi16(q, curve.round), curve.scale);
 }
 
 // The reweighted ink before it is limited to 255: (a T[v] - b T[v - k] +
@@ -71,8 +84,9 @@ __m256i Curve(__m256i v) {
 // a T[v] - b T[v - k] is one multiply-add of bytes: T[v] (low byte) and
 // T[v - k] (high byte), both at most 255, by a and -b, which fit signed
 // bytes; the 16-bit sums wrap, and the whole sum lies in 0..0xFFFF.
-__m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w) {
-  const __m256i curves = _mm256_or_si256(Curve(v), _mm256_slli_epi16(Curve(_mm256_sub_epi16(v, k)), 8));
+__m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w, const CURVE& curve) {
+  const __m256i curves =
+      _mm256_or_si256(Curve(v, curve), _mm256_slli_epi16(Curve(_mm256_sub_epi16(v, k), curve), 8));
   const __m256i weighted = _mm256_maddubs_epi16(curves, Words((a & 0xFF) | ((-b & 0xFF) << 8)));
   return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mullo_epi16(v, w)), 7);
 }
@@ -262,6 +276,7 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
   const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
   const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
+  const CURVE curve = CurveConstants();
   const SATURATION saturation = SaturationOf(kSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = pcc != nullptr && SumKeepsBlack(12, pcc->ulYellowWeight) &&
                               SumKeepsBlack(28, pcc->ulMagentaWeight) && SumKeepsBlack(32, pcc->ulCyanWeight);
@@ -276,9 +291,9 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
     unsigned stepwise = 0;  // two bits per pixel
     if (pcc != nullptr) {
       const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
-      __m256i y2 = Ink(y, k, 12, 18, wy);
-      __m256i m2 = Ink(m, k, 28, 14, wm);
-      __m256i c2 = Ink(c, k, 32, 8, wc);
+      __m256i y2 = Ink(y, k, 12, 18, wy, curve);
+      __m256i m2 = Ink(m, k, 28, 14, wm, curve);
+      __m256i c2 = Ink(c, k, 32, 8, wc, curve);
       auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
       // The pixels the steps above cannot vouch for.
       __m256i unsure = kSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
