@@ -14,13 +14,14 @@
 //   (few: nearly pure light colours) are corrected step by step instead.
 // - Pure white has no ink and comes out of the curve sums as it went in.
 //   Pure black comes out as it went in when no weight is below its
-//   default: each sum is then at least 128 x 255. With such weights and the
-//   saturation factor 1 the sums alone give every pixel's inks, and only
-//   pure white needs telling apart from the limited colours.
+//   default: each sum is then at least 128 x 255. With such weights the
+//   sums alone give every pixel's inks (pure white needs telling apart from
+//   the limited colours only with the factor 1); with lower ones pure black
+//   and white keep their inks.
 // - With any other factor the saturation step runs in single precision, 8
 //   pixels side by side, and marks the pixels whose result lies too near a
-//   whole number or a limit for its error (see Saturate8); those are
-//   corrected step by step instead.
+//   whole number for its error (see Saturate8); those are corrected step by
+//   step instead. Pure black and white come out of it as they went in.
 #include <immintrin.h>
 
 #include "driver/pdev.h"
