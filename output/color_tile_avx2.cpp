@@ -117,8 +117,13 @@ __m256i Limited(__m256i y2, __m256i m2, __m256i c2) {
   return _mm256_cmpeq_epi16(least, _mm256_setzero_si256());
 }
 
-// Whether the curve sum of pure black, a T[255] + 255 w, reaches 128 x 255.
+// Whether the curve sum of pure black, a T[255] + 255 w, reaches 128 x 255,
+// for every ink.
 constexpr bool SumKeepsBlack(int a, ULONG w) { return static_cast<ULONG>(a) + w >= 128; }
+bool SumsKeepBlack(const COLORCORRECTION& cc) {
+  return SumKeepsBlack(12, cc.ulYellowWeight) && SumKeepsBlack(28, cc.ulMagentaWeight) &&
+         SumKeepsBlack(32, cc.ulCyanWeight);
+}
 
 __m256i Select(__m256i mask, __m256i ifSet, __m256i ifClear) {
   return _mm256_blendv_epi8(ifClear, ifSet, mask);
@@ -268,19 +273,28 @@ void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
 
 void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
 
-template <bool kTurn, bool kSaturate>
+// The cases a tile is built for: a card's usual one, with the correction on,
+// no weight below its default, the saturation factor 1 and the marking on,
+// with nothing left to decide in the runs; any other saturation factor;
+// anything else.
+enum class TILECASE { Usual, Saturate, Other };
+
+template <bool kTurn, TILECASE kCase>
 void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
-                 bool bMark) {
+                 bool bMarkGiven) {
+  constexpr bool kUsual = kCase == TILECASE::Usual;
+  constexpr bool kSaturate = kCase == TILECASE::Saturate;
+  const bool bCorrect = kUsual || pcc != nullptr;
+  const bool bMark = kUsual || bMarkGiven;
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
   const __m256i full = Words(255);
-  const __m256i wy = Words(pcc != nullptr ? static_cast<int>(pcc->ulYellowWeight) : 0);
-  const __m256i wm = Words(pcc != nullptr ? static_cast<int>(pcc->ulMagentaWeight) : 0);
-  const __m256i wc = Words(pcc != nullptr ? static_cast<int>(pcc->ulCyanWeight) : 0);
+  const __m256i wy = Words(bCorrect ? static_cast<int>(pcc->ulYellowWeight) : 0);
+  const __m256i wm = Words(bCorrect ? static_cast<int>(pcc->ulMagentaWeight) : 0);
+  const __m256i wc = Words(bCorrect ? static_cast<int>(pcc->ulCyanWeight) : 0);
   const CURVE curve = CurveConstants();
   const SATURATION saturation = SaturationOf(kSaturate ? pcc->dSaturation : 1.0);
-  const bool bSumsKeepBlack = pcc != nullptr && SumKeepsBlack(12, pcc->ulYellowWeight) &&
-                              SumKeepsBlack(28, pcc->ulMagentaWeight) && SumKeepsBlack(32, pcc->ulCyanWeight);
+  const bool bSumsKeepBlack = kUsual || (pcc != nullptr && SumsKeepBlack(*pcc));
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
     const DWORD* pRun = pTile + r * stride;
@@ -290,7 +304,7 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
     __m256i m = _mm256_xor_si256(g1, full);
     __m256i c = _mm256_xor_si256(r1, full);
     unsigned stepwise = 0;  // two bits per pixel
-    if (pcc != nullptr) {
+    if (bCorrect) {
       const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
       __m256i y2 = Ink(y, k, 12, 18, wy, curve);
       __m256i m2 = Ink(m, k, 28, 14, wm, curve);
@@ -366,7 +380,10 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
 void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                    const COLORCORRECTION* pcc, bool bMark) {
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
-  auto tile = bTranspose ? (bSaturate ? ColorTile16<true, true> : ColorTile16<true, false>)
-                         : (bSaturate ? ColorTile16<false, true> : ColorTile16<false, false>);
+  const bool bUsual = pcc != nullptr && !bSaturate && bMark && SumsKeepBlack(*pcc);
+  using PFN_TILE16 = void (*)(DWORD*, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
+  PFN_TILE16 tile = bSaturate ? (bTranspose ? ColorTile16<true, TILECASE::Saturate> : ColorTile16<false, TILECASE::Saturate>)
+                    : bUsual  ? (bTranspose ? ColorTile16<true, TILECASE::Usual> : ColorTile16<false, TILECASE::Usual>)
+                              : (bTranspose ? ColorTile16<true, TILECASE::Other> : ColorTile16<false, TILECASE::Other>);
   tile(pTile, stride, pbYellow, cbLine, pcc, bMark);
 }
