@@ -200,7 +200,7 @@ constexpr float kMargin = 1.0f / 2048;
 // lanes, at most 511; in place, as the inks of the result): the light R1,
 // G1, B1 is 255 - c', 255 - m', 255 - y' limited at 0, worked out in two
 // groups of 8. The pixels it cannot vouch for come back marked.
-__m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c, const SATURATION& s) {
+[[gnu::always_inline]] inline __m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c, const SATURATION& s) {
   const __m256i full = Words(255);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i r1 = _mm256_subs_epu16(full, c);
@@ -273,18 +273,18 @@ void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
 
 void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
 
-// The cases a tile is built for: a card's usual one, with the correction on,
-// no weight below its default, the saturation factor 1 and the marking on,
-// with nothing left to decide in the runs; any other saturation factor;
-// anything else.
-enum class TILECASE { Usual, Saturate, Other };
+// The cases a tile is built for, with nothing left to decide in its runs:
+// a card's usual one, with the correction on, no weight below its default,
+// the saturation factor 1 and the marking on; the same with another
+// saturation factor. Anything else is decided as the runs go.
+enum class TILECASE { Usual, UsualSaturated, Other };
 
 template <bool kTurn, TILECASE kCase>
 void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
                  bool bMarkGiven) {
-  constexpr bool kUsual = kCase == TILECASE::Usual;
-  constexpr bool kSaturate = kCase == TILECASE::Saturate;
+  constexpr bool kUsual = kCase != TILECASE::Other;
   const bool bCorrect = kUsual || pcc != nullptr;
+  const bool bSaturate = kCase == TILECASE::UsualSaturated || (!kUsual && pcc != nullptr && pcc->dSaturation != 1.0);
   const bool bMark = kUsual || bMarkGiven;
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
@@ -293,7 +293,7 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
   const __m256i wm = Words(bCorrect ? static_cast<int>(pcc->ulMagentaWeight) : 0);
   const __m256i wc = Words(bCorrect ? static_cast<int>(pcc->ulCyanWeight) : 0);
   const CURVE curve = CurveConstants();
-  const SATURATION saturation = SaturationOf(kSaturate ? pcc->dSaturation : 1.0);
+  const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = kUsual || (pcc != nullptr && SumsKeepBlack(*pcc));
 
   for (ULONG r = 0; r < TILE_DOTS; ++r) {
@@ -311,7 +311,7 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
       __m256i c2 = Ink(c, k, 32, 8, wc, curve);
       auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
       // The pixels the steps above cannot vouch for.
-      __m256i unsure = kSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
+      __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
       if (bSumsKeepBlack) {
         y = y2;
         m = m2;
@@ -379,11 +379,12 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
 
 void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                    const COLORCORRECTION* pcc, bool bMark) {
+  const bool bUsual = pcc != nullptr && bMark && SumsKeepBlack(*pcc);
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
-  const bool bUsual = pcc != nullptr && !bSaturate && bMark && SumsKeepBlack(*pcc);
   using PFN_TILE16 = void (*)(DWORD*, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
-  PFN_TILE16 tile = bSaturate ? (bTranspose ? ColorTile16<true, TILECASE::Saturate> : ColorTile16<false, TILECASE::Saturate>)
-                    : bUsual  ? (bTranspose ? ColorTile16<true, TILECASE::Usual> : ColorTile16<false, TILECASE::Usual>)
-                              : (bTranspose ? ColorTile16<true, TILECASE::Other> : ColorTile16<false, TILECASE::Other>);
+  PFN_TILE16 tile = !bUsual    ? (bTranspose ? ColorTile16<true, TILECASE::Other> : ColorTile16<false, TILECASE::Other>)
+                    : bSaturate ? (bTranspose ? ColorTile16<true, TILECASE::UsualSaturated>
+                                              : ColorTile16<false, TILECASE::UsualSaturated>)
+                                : (bTranspose ? ColorTile16<true, TILECASE::Usual> : ColorTile16<false, TILECASE::Usual>);
   tile(pTile, stride, pbYellow, cbLine, pcc, bMark);
 }
