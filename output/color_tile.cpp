@@ -10,8 +10,6 @@ namespace {
 
 constexpr ULONG TILE = TILE_DOTS;
 
-}  // namespace
-
 void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                const COLORCORRECTION* pcc, bool bMark) {
   BYTE ab[4][TILE][TILE];  // yellow, magenta, cyan, black; run r in row r
@@ -42,9 +40,19 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
   }
 }
 
-PFN_COLORTILE WidestColorTile() {
+}  // namespace
+
+void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                const COLORCORRECTION* pcc, bool bMark) {
+  const ULONG cbNextYellow = bTranspose ? TILE * cbLine : TILE;
+  for (ULONG n = 0; n < cTiles; ++n, pTile += TILE, pbYellow += cbNextYellow) {
+    ColorTile(pTile, stride, bTranspose, pbYellow, cbLine, pcc, bMark);
+  }
+}
+
+PFN_COLORTILES WidestColorTiles() {
 #if defined(CARDPRINT_WIDE_LANES)
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return ColorTileAvx2;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return ColorTilesAvx2;
 #endif
-  return ColorTile;
+  return ColorTiles;
 }

@@ -1,15 +1,18 @@
-// The colour walk's work on one tile of the print area: 16 lines by 16
-// dots, read as 16 runs of 16 neighbouring surface words, run r at
-// pTile + r x stride. In portrait run t holds line t; in landscape
-// (bTranspose) run r holds dot r of the 16 lines, and the tile is turned
-// round. Each pixel is corrected (when pcc is given), then marked (when
-// bMark: pure black becomes white with mark 0, every other pixel gets mark
-// 0xFF), and gives its four panel bytes: yellow 255 - blue, magenta
-// 255 - green, cyan 255 - red, black 255 - mark. Line t's 16 yellow bytes go
-// to pbYellow + t x cbLine; its magenta, cyan and (when bMark) black bytes
-// are kept in the tile's own memory (KeptTileLine), which the runs no longer
-// need once they are read. Built for several instruction sets; each gives
-// the bytes that CorrectPixel and the marking give pixel by pixel.
+// The colour walk's work on a row of cTiles tiles of the print area, each
+// 16 lines by 16 dots, side by side along the runs: tile n's runs start at
+// pTile + 16n, and its yellow at pbYellow + 16n (portrait) or
+// pbYellow + 16n x cbLine (landscape). A tile is read as 16 runs of 16
+// neighbouring surface words, run r at pTile + r x stride. In portrait run
+// t holds line t; in landscape (bTranspose) run r holds dot r of the 16
+// lines, and the tile is turned round. Each pixel is corrected (when pcc is
+// given), then marked (when bMark: pure black becomes white with mark 0,
+// every other pixel gets mark 0xFF), and gives its four panel bytes:
+// yellow 255 - blue, magenta 255 - green, cyan 255 - red, black 255 - mark.
+// A tile's line t gives its 16 yellow bytes to the tile's yellow +
+// t x cbLine; its magenta, cyan and (when bMark) black bytes are kept in
+// the tile's own memory (KeptTileLine), which the runs no longer need once
+// they are read. Built for several instruction sets; each gives the bytes
+// that CorrectPixel and the marking give pixel by pixel.
 #pragma once
 
 #include "engine/types.h"
@@ -33,18 +36,18 @@ inline BYTE* KeptTileLine(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG t) 
   return reinterpret_cast<BYTE*>(pTile + run * stride) + (t % kLinesPerRun) * TILE_DOTS;
 }
 
-using PFN_COLORTILE = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow,
-                               ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+using PFN_COLORTILES = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles,
+                                BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
 
 // Any processor: the runs go through the correction kernel pcc names.
-void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
-               const COLORCORRECTION* pcc, bool bMark);
+void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                const COLORCORRECTION* pcc, bool bMark);
 // x86-64 processors with AVX2 and FMA: the correction worked out in 16-bit lanes,
 // 16 pixels side by side (the saturation step in single precision, 8 side by
 // side, when its factor is not 1; the pixels too near a boundary for its
 // error step by step).
-void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
-                   const COLORCORRECTION* pcc, bool bMark);
+void ColorTilesAvx2(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                    ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
 
 // The widest the processor runs.
-PFN_COLORTILE WidestColorTile();
+PFN_COLORTILES WidestColorTiles();

@@ -280,8 +280,8 @@ void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128
 enum class TILECASE { Usual, UsualSaturated, Other };
 
 template <bool kTurn, TILECASE kCase>
-void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
-                 bool bMarkGiven) {
+void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                  const COLORCORRECTION* pcc, bool bMarkGiven) {
   constexpr bool kUsual = kCase != TILECASE::Other;
   const bool bCorrect = kUsual || pcc != nullptr;
   const bool bSaturate = kCase == TILECASE::UsualSaturated || (!kUsual && pcc != nullptr && pcc->dSaturation != 1.0);
@@ -296,95 +296,100 @@ void ColorTile16(DWORD* pTile, ULONG stride, BYTE* pbYellow, ULONG cbLine, const
   const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = kUsual || (pcc != nullptr && SumsKeepBlack(*pcc));
 
-  for (ULONG r = 0; r < TILE_DOTS; ++r) {
-    const DWORD* pRun = pTile + r * stride;
-    __m256i r1, g1, b1;
-    Channels(pRun, r1, g1, b1);
-    __m256i y = _mm256_xor_si256(b1, full);
-    __m256i m = _mm256_xor_si256(g1, full);
-    __m256i c = _mm256_xor_si256(r1, full);
-    unsigned stepwise = 0;  // two bits per pixel
-    if (bCorrect) {
-      const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
-      __m256i y2 = Ink(y, k, 12, 18, wy, curve);
-      __m256i m2 = Ink(m, k, 28, 14, wm, curve);
-      __m256i c2 = Ink(c, k, 32, 8, wc, curve);
-      auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
-      // The pixels the steps above cannot vouch for.
-      __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
-      if (bSumsKeepBlack) {
-        y = y2;
-        m = m2;
-        c = c2;
-      } else {
-        // Pure white has no ink, pure black all of each.
-        const __m256i keep = _mm256_or_si256(white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
-        unsure = _mm256_andnot_si256(keep, unsure);
-        y = Select(keep, y, y2);
-        m = Select(keep, m, m2);
-        c = Select(keep, c, c2);
+  // The next tile along the runs: 16 lines on when turned, else 16 dots on.
+  const ULONG cbNextYellow = kTurn ? TILE_DOTS * cbLine : TILE_DOTS;
+  for (ULONG n = 0; n < cTiles; ++n, pTile += TILE_DOTS, pbYellow += cbNextYellow) {
+    for (ULONG r = 0; r < TILE_DOTS; ++r) {
+      const DWORD* pRun = pTile + r * stride;
+      __m256i r1, g1, b1;
+      Channels(pRun, r1, g1, b1);
+      __m256i y = _mm256_xor_si256(b1, full);
+      __m256i m = _mm256_xor_si256(g1, full);
+      __m256i c = _mm256_xor_si256(r1, full);
+      unsigned stepwise = 0;  // two bits per pixel
+      if (bCorrect) {
+        const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
+        __m256i y2 = Ink(y, k, 12, 18, wy, curve);
+        __m256i m2 = Ink(m, k, 28, 14, wm, curve);
+        __m256i c2 = Ink(c, k, 32, 8, wc, curve);
+        auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
+        // The pixels the steps above cannot vouch for.
+        __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
+        if (bSumsKeepBlack) {
+          y = y2;
+          m = m2;
+          c = c2;
+        } else {
+          // Pure white has no ink, pure black all of each.
+          const __m256i keep = _mm256_or_si256(white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+          unsure = _mm256_andnot_si256(keep, unsure);
+          y = Select(keep, y, y2);
+          m = Select(keep, m, m2);
+          c = Select(keep, c, c2);
+        }
+        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(unsure));
       }
-      stepwise = static_cast<unsigned>(_mm256_movemask_epi8(unsure));
-    }
-    __m256i k = _mm256_setzero_si256();
-    if (bMark) {
-      // All three inks at least 255.
-      const __m256i black = _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
-      y = _mm256_andnot_si256(black, y);
-      m = _mm256_andnot_si256(black, m);
-      c = _mm256_andnot_si256(black, c);
-      k = _mm256_and_si256(black, full);
-    }
-    ym[r] = Bytes<kTurn>(y, m);
-    ck[r] = Bytes<kTurn>(c, k);
-
-    // The few pixels whose colour difference the saturation step would
-    // limit, or whose saturation step was too near a boundary, step by step.
-    if (stepwise != 0) {
-      alignas(32) BYTE abYm[32];
-      alignas(32) BYTE abCk[32];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym[r]);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck[r]);
-      for (; stepwise != 0; stepwise &= stepwise - 1) {
-        const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
-        stepwise &= stepwise - 1;
-        DWORD pixel = CorrectPixel(pRun[i], *pcc);
-        if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
-        abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
-        abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
-        abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));
-        abCk[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel >> 24));
+      __m256i k = _mm256_setzero_si256();
+      if (bMark) {
+        // All three inks at least 255.
+        const __m256i black = _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
+        y = _mm256_andnot_si256(black, y);
+        m = _mm256_andnot_si256(black, m);
+        c = _mm256_andnot_si256(black, c);
+        k = _mm256_and_si256(black, full);
       }
-      ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
-      ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
-    }
-  }
+      ym[r] = Bytes<kTurn>(y, m);
+      ck[r] = Bytes<kTurn>(c, k);
 
-  if (kTurn) {
-    TransposeTiles(ym);
-    TransposeTiles(ck);
-  }
-  // Every run of the tile has been read: its memory now keeps the bytes.
-  // (Unrolled, so that each line's place in the rows is known.)
+      // The few pixels whose colour difference the saturation step would
+      // limit, or whose saturation step was too near a boundary, step by step.
+      if (stepwise != 0) {
+        alignas(32) BYTE abYm[32];
+        alignas(32) BYTE abCk[32];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym[r]);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck[r]);
+        for (; stepwise != 0; stepwise &= stepwise - 1) {
+          const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
+          stepwise &= stepwise - 1;
+          DWORD pixel = CorrectPixel(pRun[i], *pcc);
+          if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+          abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+          abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+          abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));
+          abCk[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel >> 24));
+        }
+        ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
+        ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
+      }
+    }
+
+    if (kTurn) {
+      TransposeTiles(ym);
+      TransposeTiles(ck);
+    }
+    // Every run of the tile has been read: its memory now keeps the bytes.
+    // (Unrolled, so that each line's place in the rows is known.)
 #pragma GCC unroll 16
-  for (ULONG t = 0; t < TILE_DOTS; ++t) {
-    Store16(pbYellow + t * cbLine, FirstLine<kTurn>(ym, t));
-    Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), SecondLine<kTurn>(ym, t));
-    Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), FirstLine<kTurn>(ck, t));
-    if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
+    for (ULONG t = 0; t < TILE_DOTS; ++t) {
+      Store16(pbYellow + t * cbLine, FirstLine<kTurn>(ym, t));
+      Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), SecondLine<kTurn>(ym, t));
+      Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), FirstLine<kTurn>(ck, t));
+      if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
+    }
   }
 }
 
 }  // namespace
 
-void ColorTileAvx2(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
-                   const COLORCORRECTION* pcc, bool bMark) {
+void ColorTilesAvx2(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                    ULONG cbLine, const COLORCORRECTION* pcc, bool bMark) {
   const bool bUsual = pcc != nullptr && bMark && SumsKeepBlack(*pcc);
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
-  using PFN_TILE16 = void (*)(DWORD*, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
-  PFN_TILE16 tile = !bUsual    ? (bTranspose ? ColorTile16<true, TILECASE::Other> : ColorTile16<false, TILECASE::Other>)
-                    : bSaturate ? (bTranspose ? ColorTile16<true, TILECASE::UsualSaturated>
-                                              : ColorTile16<false, TILECASE::UsualSaturated>)
-                                : (bTranspose ? ColorTile16<true, TILECASE::Usual> : ColorTile16<false, TILECASE::Usual>);
-  tile(pTile, stride, pbYellow, cbLine, pcc, bMark);
+  using PFN_TILES16 = void (*)(DWORD*, ULONG, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
+  PFN_TILES16 tiles =
+      !bUsual     ? (bTranspose ? ColorTiles16<true, TILECASE::Other> : ColorTiles16<false, TILECASE::Other>)
+      : bSaturate ? (bTranspose ? ColorTiles16<true, TILECASE::UsualSaturated>
+                                : ColorTiles16<false, TILECASE::UsualSaturated>)
+                  : (bTranspose ? ColorTiles16<true, TILECASE::Usual> : ColorTiles16<false, TILECASE::Usual>);
+  tiles(pTile, stride, cTiles, pbYellow, cbLine, pcc, bMark);
 }

@@ -41,7 +41,7 @@ void SendColorPanels(PDEV* pdev, BYTE* pbBuffer, const PRINTAREA& rc, bool bLand
   SendPanelHeader(hPrinter, pbBuffer, Panel::Yellow, rc.x, rc.y, rc.cx, rc.cy);
   COLORCORRECTION cc = MakeColorCorrection(dmp.alColor);
   SeparateColorPanels(pbBuffer, pBits, bLandscape, rc, dmp.bColorAdjust == 1 ? &cc : nullptr,
-                      dmp.bPrintK == 1, WidestColorTile());
+                      dmp.bPrintK == 1, WidestColorTiles());
   SendPanelData(hPrinter, pbBuffer, cb);
   SendPanelTrailer(hPrinter, pbBuffer, Panel::Yellow, pdev->cCopies);
 

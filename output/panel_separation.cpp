@@ -119,12 +119,23 @@ void ForEachTile(const AREA& area, Tile tile) {
 }  // namespace
 
 void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PRINTAREA& rc,
-                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILE pfnColorTile) {
+                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILES pfnColorTiles) {
   const AREA area = AreaOf(pBits, bLandscape, rc);
   const ULONG stride = area.RunStride();
-  ForEachTile(area, [&](ULONG i0, ULONG j0, DWORD* pTile) {
-    pfnColorTile(pTile, stride, bLandscape, pbYellow + i0 * area.cx + j0, area.cx, pcc, bMark);
-  });
+  // The whole tiles in rows along the runs: a column of the print area's
+  // tiles in landscape, a row of them in portrait.
+  const ULONG cyTiles = area.WholeLines();
+  const ULONG cxTiles = area.WholeDots();
+  if (bLandscape) {
+    for (ULONG j0 = 0; j0 < cxTiles; j0 += TILE) {
+      pfnColorTiles(area.Dot(0, j0), stride, true, cyTiles / TILE, pbYellow + j0, area.cx, pcc, bMark);
+    }
+  } else {
+    for (ULONG i0 = 0; i0 < cyTiles; i0 += TILE) {
+      pfnColorTiles(area.Dot(i0, 0), stride, false, cxTiles / TILE, pbYellow + i0 * area.cx, area.cx, pcc,
+                    bMark);
+    }
+  }
   // The dots beside the tiles stay pixels, corrected and marked in place.
   ForEachEdgeDot(area, [&](ULONG i, ULONG j) {
     DWORD* pPixel = area.Dot(i, j);

@@ -21,11 +21,11 @@
 // for cx x cy bytes) and keeps the magenta, cyan and (when bMark) black
 // panels in the surface. Each pixel of the print area is first corrected
 // (when pcc is given), then marked (when bMark: pure black becomes white
-// with mark 0, every other pixel gets mark 0xFF); pfnColorTile does the
+// with mark 0, every other pixel gets mark 0xFF); pfnColorTiles does the
 // whole tiles of 16 lines by 16 dots (output/color_tile.h). The print area
 // must lie inside the frame.
 void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PRINTAREA& rc,
-                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILE pfnColorTile);
+                         const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILES pfnColorTiles);
 
 // Copies a panel the colour walk kept (Black only when it marked) into
 // pbPanel (room for cx x cy bytes); rc and bLandscape as given to the walk.

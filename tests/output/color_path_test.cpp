@@ -38,22 +38,22 @@ constexpr ULONG kSurfaceWords = kDots * kLines;
 struct Kernel {
   const char* name;
   PFN_CORRECTRUN pfn;
-  PFN_COLORTILE pfnTile;
+  PFN_COLORTILES pfnTiles;
 };
 
 // The kernels this processor can run; the portable ones run everywhere.
 std::vector<Kernel> Kernels() {
-  std::vector<Kernel> kernels{{"portable tile, 4 lanes", CorrectLanes4, ColorTile}};
+  std::vector<Kernel> kernels{{"portable tile, 4 lanes", CorrectLanes4, ColorTiles}};
 #if defined(__x86_64__)
   if (__builtin_cpu_supports("avx2")) {
-    kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, ColorTile});
+    kernels.push_back({"portable tile, AVX2 8 lanes", CorrectLanes8, ColorTiles});
   }
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
-    kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, ColorTileAvx2});
+    kernels.push_back({"AVX2 tile, 16-bit lanes", CorrectLanes4, ColorTilesAvx2});
   }
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
       __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-    kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, ColorTile});
+    kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, ColorTiles});
   }
 #endif
   return kernels;
@@ -100,7 +100,7 @@ Panels FastPanels(std::vector<std::uint32_t>& bits, bool landscape, const PRINTA
   std::size_t size = std::size_t{rc.cx} * rc.cy;
   Panels p{ByteVector(size), ByteVector(size), ByteVector(size), {}};
   DWORD* pBits = reinterpret_cast<DWORD*>(bits.data());
-  SeparateColorPanels(p.y.data(), pBits, landscape, rc, &cc, mark, kernel.pfnTile);
+  SeparateColorPanels(p.y.data(), pBits, landscape, rc, &cc, mark, kernel.pfnTiles);
   TakeKeptPanel(p.m.data(), pBits, landscape, rc, KeptPanel::Magenta);
   TakeKeptPanel(p.c.data(), pBits, landscape, rc, KeptPanel::Cyan);
   if (mark) {
