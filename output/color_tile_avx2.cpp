@@ -257,18 +257,29 @@ __m128i SecondLine(const __m256i (&rows)[TILE_DOTS], ULONG t) {
   return _mm256_extracti128_si256(rows[t], 1);
 }
 
+// Two rounds of interleaving rows i and i + 8: rows 4g to 4g + 3 of the
+// result come from rows g, g + 4, g + 8 and g + 12 alone, so each group of
+// four is worked out in a few registers.
+void TwoRounds(const __m256i (&in)[TILE_DOTS], __m256i (&out)[TILE_DOTS]) {
+  for (ULONG g = 0; g < 4; ++g) {
+    const __m256i p0 = _mm256_unpacklo_epi8(in[g], in[g + 8]);
+    const __m256i p1 = _mm256_unpackhi_epi8(in[g], in[g + 8]);
+    const __m256i q0 = _mm256_unpacklo_epi8(in[g + 4], in[g + 12]);
+    const __m256i q1 = _mm256_unpackhi_epi8(in[g + 4], in[g + 12]);
+    out[4 * g] = _mm256_unpacklo_epi8(p0, q0);
+    out[4 * g + 1] = _mm256_unpackhi_epi8(p0, q0);
+    out[4 * g + 2] = _mm256_unpacklo_epi8(p1, q1);
+    out[4 * g + 3] = _mm256_unpackhi_epi8(p1, q1);
+  }
+}
+
 // Turns two tiles of 16 rows of 16 bytes round at once, one in each half of
 // the rows: afterwards row t holds byte t of every former row. Four rounds
-// of interleaving rows i and i + 8.
+// of interleaving rows i and i + 8, two at a time.
 void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
-  for (int round = 0; round < 4; ++round) {
-    __m256i next[TILE_DOTS];
-    for (ULONG i = 0; i < TILE_DOTS / 2; ++i) {
-      next[2 * i] = _mm256_unpacklo_epi8(rows[i], rows[i + 8]);
-      next[2 * i + 1] = _mm256_unpackhi_epi8(rows[i], rows[i + 8]);
-    }
-    for (ULONG i = 0; i < TILE_DOTS; ++i) rows[i] = next[i];
-  }
+  __m256i halfway[TILE_DOTS];
+  TwoRounds(rows, halfway);
+  TwoRounds(halfway, rows);
 }
 
 void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
