@@ -42,8 +42,8 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
 
 }  // namespace
 
-void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
-                const COLORCORRECTION* pcc, bool bMark) {
+void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                ULONG cbLine, const COLORCORRECTION* pcc, bool bMark) {
   const ULONG cbNextYellow = bTranspose ? TILE * cbLine : TILE;
   for (ULONG n = 0; n < cTiles; ++n, pTile += TILE, pbYellow += cbNextYellow) {
     ColorTile(pTile, stride, bTranspose, pbYellow, cbLine, pcc, bMark);

@@ -37,11 +37,12 @@ inline BYTE* KeptTileLine(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG t) 
 }
 
 using PFN_COLORTILES = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles,
-                                BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+                                BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
+                                bool bMark);
 
 // Any processor: the runs go through the correction kernel pcc names.
-void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
-                const COLORCORRECTION* pcc, bool bMark);
+void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
 // x86-64 processors with AVX2 and FMA: the correction worked out in 16-bit lanes,
 // 16 pixels side by side (the saturation step in single precision, 8 side by
 // side, when its factor is not 1; the pixels too near a boundary for its

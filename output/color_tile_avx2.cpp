@@ -101,7 +101,8 @@ void Channels(const DWORD* pRun, __m256i& r, __m256i& g, __m256i& b) {
   const __m256i group = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1,  //
                                          0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1);
   const __m256i first = _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 8), load(pRun)), group);
-  const __m256i second = _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 12), load(pRun + 4)), group);
+  const __m256i second =
+      _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 12), load(pRun + 4)), group);
   const __m256i rg = _mm256_unpacklo_epi32(first, second);  // r 0-7, g 0-7 | r 8-15, g 8-15
   const __m256i bx = _mm256_unpackhi_epi32(first, second);  // b 0-7 | b 8-15
   const __m256i zero = _mm256_setzero_si256();
@@ -142,9 +143,9 @@ struct SATURATION {
 
 SATURATION SaturationOf(double f) {
   auto s = [](double v) { return _mm256_set1_ps(static_cast<float>(v)); };
-  return {s(0.299),      s(0.587),      s(0.114),      s(-0.169 * f), s(-0.331 * f),
-          s(0.5 * f),    s(0.5 * f),    s(-0.418 * f), s(-0.082 * f), s(1.402),
-          s(-0.346),     s(-0.7145),    s(1.771)};
+  return {s(0.299),   s(0.587),   s(0.114),      s(-0.169 * f), s(-0.331 * f),
+          s(0.5 * f), s(0.5 * f), s(-0.418 * f), s(-0.082 * f), s(1.402),
+          s(-0.346),  s(-0.7145), s(1.771)};
 }
 
 // The saturation step in single precision, 8 pixels side by side (32-bit
@@ -174,10 +175,13 @@ SATURATION SaturationOf(double f) {
 // limited to 0..255 when it is packed. The others are marked.
 constexpr float kMargin = 1.0f / 2048;
 
-[[gnu::always_inline]] inline __m256i Saturate8(__m256i r1, __m256i g1, __m256i b1, const SATURATION& s,
-                                                __m256i& r2, __m256i& g2, __m256i& b2) {
+[[gnu::always_inline]] inline __m256i Saturate8(__m256i r1, __m256i g1, __m256i b1,
+                                                const SATURATION& s, __m256i& r2, __m256i& g2,
+                                                __m256i& b2) {
   auto fma = [](__m256 a, __m256 b, __m256 c) { return _mm256_fmadd_ps(a, b, c); };
-  auto limit = [](__m256 v) { return _mm256_min_ps(_mm256_max_ps(v, _mm256_set1_ps(-127.0f)), _mm256_set1_ps(127.0f)); };
+  auto limit = [](__m256 v) {
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_set1_ps(-127.0f)), _mm256_set1_ps(127.0f));
+  };
   auto channel = [](__m256 v, __m256i& whole) {
     const __m256i below = _mm256_cvttps_epi32(_mm256_sub_ps(v, _mm256_set1_ps(kMargin)));
     const __m256i above = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(kMargin)));
@@ -190,9 +194,10 @@ constexpr float kMargin = 1.0f / 2048;
   const __m256 yl = fma(s.yB, b, fma(s.yG, g, fma(s.yR, r, _mm256_set1_ps(0.5f))));
   const __m256 cb = limit(fma(s.cbB, b, fma(s.cbG, g, _mm256_mul_ps(s.cbR, r))));
   const __m256 cr = limit(fma(s.crB, b, fma(s.crG, g, _mm256_mul_ps(s.crR, r))));
-  const __m256i sure = _mm256_and_si256(_mm256_and_si256(channel(fma(s.rCr, cr, yl), r2),
-                                                         channel(fma(s.gCr, cr, fma(s.gCb, cb, yl)), g2)),
-                                        channel(fma(s.bCb, cb, yl), b2));
+  const __m256i sure =
+      _mm256_and_si256(_mm256_and_si256(channel(fma(s.rCr, cr, yl), r2),
+                                        channel(fma(s.gCr, cr, fma(s.gCb, cb, yl)), g2)),
+                       channel(fma(s.bCb, cb, yl), b2));
   return _mm256_xor_si256(sure, _mm256_set1_epi32(-1));
 }
 
@@ -200,7 +205,8 @@ constexpr float kMargin = 1.0f / 2048;
 // lanes, at most 511; in place, as the inks of the result): the light R1,
 // G1, B1 is 255 - c', 255 - m', 255 - y' limited at 0, worked out in two
 // groups of 8. The pixels it cannot vouch for come back marked.
-[[gnu::always_inline]] inline __m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c, const SATURATION& s) {
+[[gnu::always_inline]] inline __m256i SaturateInks16(__m256i& y, __m256i& m, __m256i& c,
+                                                     const SATURATION& s) {
   const __m256i full = Words(255);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i r1 = _mm256_subs_epu16(full, c);
@@ -295,7 +301,8 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
                   const COLORCORRECTION* pcc, bool bMarkGiven) {
   constexpr bool kUsual = kCase != TILECASE::Other;
   const bool bCorrect = kUsual || pcc != nullptr;
-  const bool bSaturate = kCase == TILECASE::UsualSaturated || (!kUsual && pcc != nullptr && pcc->dSaturation != 1.0);
+  const bool bSaturate =
+      kCase == TILECASE::UsualSaturated || (!kUsual && pcc != nullptr && pcc->dSaturation != 1.0);
   const bool bMark = kUsual || bMarkGiven;
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
@@ -323,16 +330,21 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
         __m256i y2 = Ink(y, k, 12, 18, wy, curve);
         __m256i m2 = Ink(m, k, 28, 14, wm, curve);
         __m256i c2 = Ink(c, k, 32, 8, wc, curve);
-        auto white = [&] { return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c), _mm256_setzero_si256()); };
+        auto white = [&] {
+          return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c),
+                                    _mm256_setzero_si256());
+        };
         // The pixels the steps above cannot vouch for.
-        __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation) : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
+        __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation)
+                                   : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
         if (bSumsKeepBlack) {
           y = y2;
           m = m2;
           c = c2;
         } else {
           // Pure white has no ink, pure black all of each.
-          const __m256i keep = _mm256_or_si256(white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+          const __m256i keep = _mm256_or_si256(
+              white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
           unsure = _mm256_andnot_si256(keep, unsure);
           y = Select(keep, y, y2);
           m = Select(keep, m, m2);
@@ -343,7 +355,8 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
       __m256i k = _mm256_setzero_si256();
       if (bMark) {
         // All three inks at least 255.
-        const __m256i black = _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
+        const __m256i black =
+            _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
         y = _mm256_andnot_si256(black, y);
         m = _mm256_andnot_si256(black, m);
         c = _mm256_andnot_si256(black, c);
@@ -385,7 +398,8 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
       Store16(pbYellow + t * cbLine, FirstLine<kTurn>(ym, t));
       Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), SecondLine<kTurn>(ym, t));
       Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), FirstLine<kTurn>(ck, t));
-      if (bMark) Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
+      if (bMark)
+        Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
     }
   }
 }
@@ -397,10 +411,11 @@ void ColorTilesAvx2(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, B
   const bool bUsual = pcc != nullptr && bMark && SumsKeepBlack(*pcc);
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
   using PFN_TILES16 = void (*)(DWORD*, ULONG, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
-  PFN_TILES16 tiles =
-      !bUsual     ? (bTranspose ? ColorTiles16<true, TILECASE::Other> : ColorTiles16<false, TILECASE::Other>)
-      : bSaturate ? (bTranspose ? ColorTiles16<true, TILECASE::UsualSaturated>
-                                : ColorTiles16<false, TILECASE::UsualSaturated>)
-                  : (bTranspose ? ColorTiles16<true, TILECASE::Usual> : ColorTiles16<false, TILECASE::Usual>);
+  PFN_TILES16 tiles = !bUsual     ? (bTranspose ? ColorTiles16<true, TILECASE::Other>
+                                                : ColorTiles16<false, TILECASE::Other>)
+                      : bSaturate ? (bTranspose ? ColorTiles16<true, TILECASE::UsualSaturated>
+                                                : ColorTiles16<false, TILECASE::UsualSaturated>)
+                                  : (bTranspose ? ColorTiles16<true, TILECASE::Usual>
+                                                : ColorTiles16<false, TILECASE::Usual>);
   tiles(pTile, stride, cTiles, pbYellow, cbLine, pcc, bMark);
 }

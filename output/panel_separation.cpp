@@ -128,12 +128,13 @@ void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PR
   const ULONG cxTiles = area.WholeDots();
   if (bLandscape) {
     for (ULONG j0 = 0; j0 < cxTiles; j0 += TILE) {
-      pfnColorTiles(area.Dot(0, j0), stride, true, cyTiles / TILE, pbYellow + j0, area.cx, pcc, bMark);
+      pfnColorTiles(area.Dot(0, j0), stride, true, cyTiles / TILE, pbYellow + j0, area.cx, pcc,
+                    bMark);
     }
   } else {
     for (ULONG i0 = 0; i0 < cyTiles; i0 += TILE) {
-      pfnColorTiles(area.Dot(i0, 0), stride, false, cxTiles / TILE, pbYellow + i0 * area.cx, area.cx, pcc,
-                    bMark);
+      pfnColorTiles(area.Dot(i0, 0), stride, false, cxTiles / TILE, pbYellow + i0 * area.cx,
+                    area.cx, pcc, bMark);
     }
   }
   // The dots beside the tiles stay pixels, corrected and marked in place.
