@@ -92,6 +92,15 @@ Panels PerPixelPanels(const std::vector<std::uint32_t>& corrected, bool mark) {
   return p;
 }
 
+// The dots of a print area at 0, 0 laid out in a landscape surface (the
+// rest white), so that the walk meets them in their order: line i, dot j is
+// word j x 1024 + i.
+std::vector<std::uint32_t> LandscapeSurface(const std::vector<std::uint32_t>& dots) {
+  std::vector<std::uint32_t> bits(kSurfaceWords, 0x00FFFFFF);
+  for (std::size_t n = 0; n < dots.size(); ++n) bits[n % kDots * kLines + n / kDots] = dots[n];
+  return bits;
+}
+
 // The fast path over the surface bits: the colour walk (correcting with the
 // kernel), then the panels it kept.
 Panels FastPanels(std::vector<std::uint32_t>& bits, bool landscape, const PRINTAREA& rc,
@@ -158,8 +167,9 @@ class ColorPathTest : public ::testing::TestWithParam<Setting> {};
 
 // The colours, a surface of them at a time in portrait (the last one filled
 // up with white), through the whole fast path with each kernel, marked as
-// a page with the black panel does it; and unmarked, as a page without the
-// black panel does it, with the portable kernel and the widest.
+// a page with the black panel does it; in landscape with the widest kernel;
+// and unmarked, as a page without the black panel does it, with the
+// portable kernel and the widest.
 TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
   const Setting& s = GetParam();
   const COLORCORRECTION cc = MakeColorCorrection(s.alColor);
@@ -183,6 +193,11 @@ TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
       bits = dots;
       ExpectSamePanels(FastPanels(bits, false, rc, cc, kernel, true), marked, dots);
     }
+    {
+      SCOPED_TRACE(std::string(kernels.back().name) + ", landscape");
+      bits = LandscapeSurface(dots);
+      ExpectSamePanels(FastPanels(bits, true, rc, cc, kernels.back(), true), marked, dots);
+    }
     const Panels unmarked = PerPixelPanels(corrected, false);
     for (const Kernel& kernel : {kernels.front(), kernels.back()}) {
       SCOPED_TRACE(std::string(kernel.name) + ", unmarked");
@@ -197,20 +212,22 @@ INSTANTIATE_TEST_SUITE_P(Settings, ColorPathTest, ::testing::ValuesIn(kSettings)
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Print areas that leave parts of tiles at their edges, in both
-// orientations: the tiles and the dot-by-dot remainder walk the same dots as
-// the printer's frame says (portrait: word (y + i) x 656 + x + j; landscape:
-// word (x + j) x 1024 + y + i).
+// orientations, and a whole landscape card: the tiles and the dot-by-dot
+// remainder walk the same dots as the printer's frame says (portrait: word
+// (y + i) x 656 + x + j; landscape: word (x + j) x 1024 + y + i). With the
+// usual correction, the usual one with a saturation, and one with a weight
+// below its default: the widest kernel is built for each of these cases.
 TEST(ColorPathTest, PartialTilesAreSeparatedAsTheWalkSays) {
   struct Area {
     bool landscape;
     PRINTAREA rc;
   };
   const Area areas[] = {
-      {false, {5, 7, 37, 45}}, {true, {5, 7, 37, 45}},      {false, {3, 9, 100, 70}},
-      {true, {6, 1, 97, 83}},  {true, {640, 1008, 16, 16}}, {false, {655, 1023, 1, 1}},
+      {false, {5, 7, 37, 45}},   {true, {5, 7, 37, 45}},      {false, {3, 9, 100, 70}},
+      {true, {6, 1, 97, 83}},    {true, {640, 1008, 16, 16}}, {false, {655, 1023, 1, 1}},
+      {true, {0, 0, 656, 1024}},
   };
-  constexpr LONG kSaturated[4] = {10, 23, -30, 40};
-  const COLORCORRECTION cc = MakeColorCorrection(kSaturated);
+  constexpr LONG kCorrections[][4] = {{0, 0, 0, 0}, {0, 20, 0, 0}, {10, 23, -30, 40}};
   std::vector<std::uint32_t> noise(kSurfaceWords);
   std::uint32_t seed = 7;
   for (std::uint32_t& word : noise) {
@@ -218,22 +235,26 @@ TEST(ColorPathTest, PartialTilesAreSeparatedAsTheWalkSays) {
     std::uint32_t pick = seed >> 24;
     word = pick < 8 ? 0 : pick < 16 ? 0x00FFFFFF : (seed >> 4) & 0x00FFFFFF;
   }
-  for (const Kernel& kernel : Kernels()) {
-    for (const Area& area : areas) {
-      const PRINTAREA& rc = area.rc;
-      SCOPED_TRACE(std::string(kernel.name) + (area.landscape ? " landscape " : " portrait ") +
-                   std::to_string(rc.x) + "," + std::to_string(rc.y) + "," + std::to_string(rc.cx) +
-                   "," + std::to_string(rc.cy));
-      std::vector<std::uint32_t> walked;
-      for (std::size_t i = 0; i < rc.cy; ++i) {
-        for (std::size_t j = 0; j < rc.cx; ++j) {
-          walked.push_back(noise[area.landscape ? (rc.x + j) * kLines + rc.y + i
-                                                : (rc.y + i) * kDots + rc.x + j]);
+  for (const LONG(&alColor)[4] : kCorrections) {
+    const COLORCORRECTION cc = MakeColorCorrection(alColor);
+    for (const Kernel& kernel : Kernels()) {
+      for (const Area& area : areas) {
+        const PRINTAREA& rc = area.rc;
+        SCOPED_TRACE(std::string(kernel.name) + (area.landscape ? " landscape " : " portrait ") +
+                     std::to_string(rc.x) + "," + std::to_string(rc.y) + "," +
+                     std::to_string(rc.cx) + "," + std::to_string(rc.cy) + ", saturation " +
+                     std::to_string(alColor[1]));
+        std::vector<std::uint32_t> walked;
+        for (std::size_t i = 0; i < rc.cy; ++i) {
+          for (std::size_t j = 0; j < rc.cx; ++j) {
+            walked.push_back(noise[area.landscape ? (rc.x + j) * kLines + rc.y + i
+                                                  : (rc.y + i) * kDots + rc.x + j]);
+          }
         }
+        std::vector<std::uint32_t> bits = noise;
+        ExpectSamePanels(FastPanels(bits, area.landscape, rc, cc, kernel, true),
+                         PerPixelPanels(Corrected(walked, cc), true), walked);
       }
-      std::vector<std::uint32_t> bits = noise;
-      ExpectSamePanels(FastPanels(bits, area.landscape, rc, cc, kernel, true),
-                       PerPixelPanels(Corrected(walked, cc), true), walked);
     }
   }
 }
