@@ -28,6 +28,7 @@
 #include "output/color_lanes.h"
 #include "output/color_tile.h"
 #include "output/pixel_color.h"
+#include "output/tile_bytes.h"
 
 namespace {
 
@@ -287,8 +288,6 @@ void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
   TwoRounds(rows, halfway);
   TwoRounds(halfway, rows);
 }
-
-void Store16(BYTE* pb, __m128i bytes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), bytes); }
 
 // The cases a tile is built for, with nothing left to decide in its runs:
 // a card's usual one, with the correction on, no weight below its default,

@@ -1,6 +1,9 @@
 // A tile's rows of TILE_DOTS bytes (one panel's dots of a run), loaded,
 // stored and turned round a whole tile at a time: SSE2 registers where the
 // processor has them, plain bytes elsewhere, with the same results.
+//
+// Internal linkage, as the kernels built for wider instruction sets include
+// this too: no copy built for one instruction set may stand in for another.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +16,8 @@
 #include "output/color_tile.h"
 
 static_assert(TILE_DOTS == 16, "a tile's row of bytes is one 16-byte register");
+
+namespace {
 
 #if defined(__SSE2__)
 
@@ -58,3 +63,5 @@ inline void TransposeTile(Bytes16 (&rows)[TILE_DOTS]) {
 }
 
 #endif
+
+}  // namespace

@@ -19,7 +19,7 @@ struct OptionsDeleter {
   void operator()(pappl_pr_options_t* options) const { papplJobDeletePrintOptions(options); }
 };
 
-bool Print(pappl_job_t* job, pappl_device_t* device) {
+void Print(pappl_job_t* job, pappl_device_t* device) {
   DesignFile design(papplJobGetFilename(job));
   std::unique_ptr<pappl_pr_options_t, OptionsDeleter> options(
       papplJobCreatePrintOptions(job, static_cast<unsigned>(design.pages()), true));
@@ -37,7 +37,7 @@ bool Print(pappl_job_t* job, pappl_device_t* device) {
   CardJob card(session, settings, false);
   papplJobSetImpressions(job, design.pages());
   for (int page = 0; page < design.pages(); ++page) {
-    if (papplJobIsCanceled(job)) return true;
+    if (papplJobIsCanceled(job)) return;
     card.PrintCard(design.Page(page, card.width(), card.height(), Fit::kCover), Fit::kCover);
     papplJobSetImpressionsCompleted(job, 1);
   }
@@ -46,7 +46,6 @@ bool Print(pappl_job_t* job, pappl_device_t* device) {
     throw Failure("the card job could not be written to the spool.");
   }
   if (!spool.SendTo(job, device)) throw Failure("the card job could not be sent to the printer.");
-  return true;
 }
 
 }  // namespace
