@@ -1,9 +1,11 @@
 // The colour walk's tile for processors with AVX2. The correction of 16
 // pixels runs in 16-bit lanes, each step exact:
 //
-// - The curve T[v] is mulhi(mulhi(v x v, v << 8) + 128, 258), mulhi being
-//   the high 16 bits of an unsigned 16 x 16-bit product: checked against the
-//   table for every v below when the program is compiled.
+// - Each ink v is held as v << 8, straight from the bytes (no shift needed):
+//   mulhi(v << 8, v << 8) is v x v, mulhi being the high 16 bits of an
+//   unsigned 16 x 16-bit product, and mulhi(v << 8, w << 8) is v w.
+// - The curve T[v] is mulhi(mulhi(v x v, v << 8) + 128, 258): checked
+//   against the table for every v below when the program is compiled.
 // - A curve sum a T[v] - b T[v - k] + v w is below 2^16 and not negative for
 //   every v, k and every weight within the device mode's range (checked
 //   below), so 16 unsigned bits hold it and the shift by 7 is exact.
@@ -60,6 +62,12 @@ constexpr bool FactorsFitBytes(LONG a, LONG b) {
   return a <= 127 && b <= 128 && a * 255 <= 0x7FFF && -b * 255 >= -0x8000;
 }
 static_assert(FactorsFitBytes(12, 18) && FactorsFitBytes(28, 14) && FactorsFitBytes(32, 8));
+// Every weight within the device mode's range fits a byte, so w << 8 fits
+// 16 unsigned bits.
+constexpr bool WeightFitsHighByte(LONG base) {
+  return base + COLOR_WEIGHT_MIN >= 0 && base + COLOR_WEIGHT_MAX <= 255;
+}
+static_assert(WeightFitsHighByte(116) && WeightFitsHighByte(100) && WeightFitsHighByte(96));
 
 __m256i Words(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
 
@@ -76,40 +84,45 @@ CURVE CurveConstants() {
   return curve;
 }
 
-__m256i Curve(__m256i v, const CURVE& curve) {
-  const __m256i q = _mm256_mulhi_epu16(_mm256_mullo_epi16(v, v), _mm256_slli_epi16(v, 8));
+// T[v] of an ink held as v << 8.
+__m256i Curve(__m256i vh, const CURVE& curve) {
+  const __m256i q = _mm256_mulhi_epu16(_mm256_mulhi_epu16(vh, vh), vh);
   return _mm256_mulhi_epu16(_mm256_add_epi16(q, curve.round), curve.scale);
 }
 
 // The reweighted ink before it is limited to 255: (a T[v] - b T[v - k] +
-// v w) >> 7, at most 511. Packing to bytes limits it (the packing saturates).
+// v w) >> 7, at most 511, of v and k held as v << 8 and k << 8 and the
+// weight as w << 8. Packing to bytes limits it (the packing saturates).
 // a T[v] - b T[v - k] is one multiply-add of bytes: T[v] (low byte) and
 // T[v - k] (high byte), both at most 255, by a and -b, which fit signed
 // bytes; the 16-bit sums wrap, and the whole sum lies in 0..0xFFFF.
-__m256i Ink(__m256i v, __m256i k, int a, int b, __m256i w, const CURVE& curve) {
-  const __m256i curves =
-      _mm256_or_si256(Curve(v, curve), _mm256_slli_epi16(Curve(_mm256_sub_epi16(v, k), curve), 8));
+__m256i Ink(__m256i vh, __m256i kh, int a, int b, __m256i wh, const CURVE& curve) {
+  const __m256i curves = _mm256_or_si256(
+      Curve(vh, curve), _mm256_slli_epi16(Curve(_mm256_sub_epi16(vh, kh), curve), 8));
   const __m256i weighted = _mm256_maddubs_epi16(curves, Words((a & 0xFF) | ((-b & 0xFF) << 8)));
-  return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mullo_epi16(v, w)), 7);
+  return _mm256_srli_epi16(_mm256_add_epi16(weighted, _mm256_mulhi_epu16(vh, wh)), 7);
 }
 
-// The red, green and blue of a run's 16 pixels as 16-bit lanes, in order:
-// pixels 0-3 and 4-7 loaded into the first 128-bit lane, 8-11 and 12-15
-// into the second, so that no step crosses the lanes; each lane's bytes
-// grouped by colour, the groups of four paired, then widened.
-void Channels(const DWORD* pRun, __m256i& r, __m256i& g, __m256i& b) {
+// The yellow, magenta and cyan inks (255 less blue, green, red) of a run's
+// 16 pixels in the high bytes of 16-bit lanes, in order: pixels 0-3 and 4-7
+// loaded into the first 128-bit lane, 8-11 and 12-15 into the second, so
+// that no step crosses the lanes; each lane's bytes grouped by colour, the
+// groups of four paired, turned into inks and widened.
+void HighInks(const DWORD* pRun, __m256i& yh, __m256i& mh, __m256i& ch) {
   auto load = [](const DWORD* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
   const __m256i group = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1,  //
                                          0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, -1, -1, -1, -1);
   const __m256i first = _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 8), load(pRun)), group);
   const __m256i second =
       _mm256_shuffle_epi8(_mm256_set_m128i(load(pRun + 12), load(pRun + 4)), group);
-  const __m256i rg = _mm256_unpacklo_epi32(first, second);  // r 0-7, g 0-7 | r 8-15, g 8-15
-  const __m256i bx = _mm256_unpackhi_epi32(first, second);  // b 0-7 | b 8-15
+  const __m256i ones = _mm256_set1_epi8(-1);
+  const __m256i cm = _mm256_xor_si256(_mm256_unpacklo_epi32(first, second), ones);
+  const __m256i yx = _mm256_xor_si256(_mm256_unpackhi_epi32(first, second), ones);
+  // cm: c 0-7, m 0-7 | c 8-15, m 8-15; yx: y 0-7 | y 8-15.
   const __m256i zero = _mm256_setzero_si256();
-  r = _mm256_unpacklo_epi8(rg, zero);
-  g = _mm256_unpackhi_epi8(rg, zero);
-  b = _mm256_unpacklo_epi8(bx, zero);
+  ch = _mm256_unpacklo_epi8(zero, cm);
+  mh = _mm256_unpackhi_epi8(zero, cm);
+  yh = _mm256_unpacklo_epi8(zero, yx);
 }
 
 // The pixels whose colour difference the saturation step would limit (see
@@ -117,6 +130,11 @@ void Channels(const DWORD* pRun, __m256i& r, __m256i& g, __m256i& b) {
 __m256i Limited(__m256i y2, __m256i m2, __m256i c2) {
   const __m256i least = _mm256_min_epu16(_mm256_min_epu16(y2, c2), _mm256_srli_epi16(m2, 1));
   return _mm256_cmpeq_epi16(least, _mm256_setzero_si256());
+}
+
+// The pixels with all three inks at least 255.
+__m256i AllFull(__m256i y, __m256i m, __m256i c) {
+  return _mm256_cmpgt_epi16(_mm256_min_epu16(_mm256_min_epu16(y, c), m), Words(254));
 }
 
 // Whether the curve sum of pure black, a T[255] + 255 w, reaches 128 x 255,
@@ -306,9 +324,10 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
   const __m256i full = Words(255);
-  const __m256i wy = Words(bCorrect ? static_cast<int>(pcc->ulYellowWeight) : 0);
-  const __m256i wm = Words(bCorrect ? static_cast<int>(pcc->ulMagentaWeight) : 0);
-  const __m256i wc = Words(bCorrect ? static_cast<int>(pcc->ulCyanWeight) : 0);
+  auto weight = [](ULONG w) { return Words(static_cast<int>(w << 8)); };
+  const __m256i wyh = weight(bCorrect ? pcc->ulYellowWeight : 0);
+  const __m256i wmh = weight(bCorrect ? pcc->ulMagentaWeight : 0);
+  const __m256i wch = weight(bCorrect ? pcc->ulCyanWeight : 0);
   const CURVE curve = CurveConstants();
   const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = kUsual || (pcc != nullptr && SumsKeepBlack(*pcc));
@@ -318,19 +337,19 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
   for (ULONG n = 0; n < cTiles; ++n, pTile += TILE_DOTS, pbYellow += cbNextYellow) {
     for (ULONG r = 0; r < TILE_DOTS; ++r) {
       const DWORD* pRun = pTile + r * stride;
-      __m256i r1, g1, b1;
-      Channels(pRun, r1, g1, b1);
-      __m256i y = _mm256_xor_si256(b1, full);
-      __m256i m = _mm256_xor_si256(g1, full);
-      __m256i c = _mm256_xor_si256(r1, full);
+      __m256i yh, mh, ch;
+      HighInks(pRun, yh, mh, ch);
+      __m256i y = _mm256_srli_epi16(yh, 8);
+      __m256i m = _mm256_srli_epi16(mh, 8);
+      __m256i c = _mm256_srli_epi16(ch, 8);
       unsigned stepwise = 0;  // two bits per pixel
       if (bCorrect) {
-        const __m256i k = _mm256_min_epu16(y, _mm256_min_epu16(m, c));
-        __m256i y2 = Ink(y, k, 12, 18, wy, curve);
-        __m256i m2 = Ink(m, k, 28, 14, wm, curve);
-        __m256i c2 = Ink(c, k, 32, 8, wc, curve);
+        const __m256i kh = _mm256_min_epu16(yh, _mm256_min_epu16(mh, ch));
+        __m256i y2 = Ink(yh, kh, 12, 18, wyh, curve);
+        __m256i m2 = Ink(mh, kh, 28, 14, wmh, curve);
+        __m256i c2 = Ink(ch, kh, 32, 8, wch, curve);
         auto white = [&] {
-          return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(y, m), c),
+          return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(yh, mh), ch),
                                     _mm256_setzero_si256());
         };
         // The pixels the steps above cannot vouch for.
@@ -342,8 +361,7 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
           c = c2;
         } else {
           // Pure white has no ink, pure black all of each.
-          const __m256i keep = _mm256_or_si256(
-              white(), _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_and_si256(y, m), c), full));
+          const __m256i keep = _mm256_or_si256(white(), AllFull(y, m, c));
           unsure = _mm256_andnot_si256(keep, unsure);
           y = Select(keep, y, y2);
           m = Select(keep, m, m2);
@@ -353,9 +371,7 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
       }
       __m256i k = _mm256_setzero_si256();
       if (bMark) {
-        // All three inks at least 255.
-        const __m256i black =
-            _mm256_cmpgt_epi16(_mm256_min_epu16(y, _mm256_min_epu16(m, c)), Words(254));
+        const __m256i black = AllFull(y, m, c);
         y = _mm256_andnot_si256(black, y);
         m = _mm256_andnot_si256(black, m);
         c = _mm256_andnot_si256(black, c);
