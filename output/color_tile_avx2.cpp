@@ -245,15 +245,16 @@ constexpr float kMargin = 1.0f / 2048;
 }
 
 // The bytes of two panels' 16-bit lanes, each lane limited to 0..255 by
-// the packing. Packed as they come, each 128-bit half holds 8 pixels of the
-// first panel, then their 8 of the second (pixels 0-7 in the first half,
-// 8-15 in the second): turning the tile round works within the halves, so
-// a tile to be turned is left so. Otherwise the halves are reordered to
+// the packing: each 128-bit half holds 8 pixels of the first panel, then
+// their 8 of the second (pixels 0-7 in the first half, 8-15 in the second).
+__m256i Packed(__m256i first, __m256i second) { return _mm256_packus_epi16(first, second); }
+
+// Turning the tile round works within the halves, so a tile to be turned
+// keeps its packed bytes as they are. Otherwise the halves are reordered to
 // hold the first panel's 16 bytes, then the second's.
 template <bool kTurn>
-__m256i Bytes(__m256i first, __m256i second) {
-  const __m256i bytes = _mm256_packus_epi16(first, second);
-  return kTurn ? bytes : _mm256_permute4x64_epi64(bytes, 0xD8);
+__m256i Bytes(__m256i packed) {
+  return kTurn ? packed : _mm256_permute4x64_epi64(packed, 0xD8);
 }
 
 // Where pixel i's bytes of the first and second panel lie in Bytes' result.
@@ -307,6 +308,31 @@ void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
   TwoRounds(halfway, rows);
 }
 
+// The pixels of a run marked unsure (16-bit lanes) corrected and marked step
+// by step, their bytes put in place in the run's packed rows. Out of line:
+// it is seldom taken, and the runs' loop stays small.
+template <bool kTurn>
+[[gnu::noinline]] void StepByStep(const DWORD* pRun, __m256i unsure, const COLORCORRECTION& cc,
+                                  bool bMark, __m256i& ym, __m256i& ck) {
+  unsigned stepwise = static_cast<unsigned>(_mm256_movemask_epi8(unsure));  // two bits a pixel
+  alignas(32) BYTE abYm[32];
+  alignas(32) BYTE abCk[32];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck);
+  for (; stepwise != 0; stepwise &= stepwise - 1) {
+    const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
+    stepwise &= stepwise - 1;
+    DWORD pixel = CorrectPixel(pRun[i], cc);
+    if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+    abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
+    abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
+    abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));
+    abCk[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel >> 24));
+  }
+  ym = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
+  ck = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
+}
+
 // The cases a tile is built for, with nothing left to decide in its runs:
 // a card's usual one, with the correction on, no weight below its default,
 // the saturation factor 1 and the marking on; the same with another
@@ -323,7 +349,6 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
   const bool bMark = kUsual || bMarkGiven;
   __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
   __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
-  const __m256i full = Words(255);
   auto weight = [](ULONG w) { return Words(static_cast<int>(w << 8)); };
   const __m256i wyh = weight(bCorrect ? pcc->ulYellowWeight : 0);
   const __m256i wmh = weight(bCorrect ? pcc->ulMagentaWeight : 0);
@@ -342,7 +367,10 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
       __m256i y = _mm256_srli_epi16(yh, 8);
       __m256i m = _mm256_srli_epi16(mh, 8);
       __m256i c = _mm256_srli_epi16(ch, 8);
-      unsigned stepwise = 0;  // two bits per pixel
+      // The pixels the steps below cannot vouch for: those of limits that
+      // are not exempt.
+      __m256i limits = _mm256_setzero_si256();
+      __m256i exempt = _mm256_setzero_si256();
       if (bCorrect) {
         const __m256i kh = _mm256_min_epu16(yh, _mm256_min_epu16(mh, ch));
         __m256i y2 = Ink(yh, kh, 12, 18, wyh, curve);
@@ -352,9 +380,12 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
           return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(yh, mh), ch),
                                     _mm256_setzero_si256());
         };
-        // The pixels the steps above cannot vouch for.
-        __m256i unsure = bSaturate ? SaturateInks16(y2, m2, c2, saturation)
-                                   : _mm256_andnot_si256(white(), Limited(y2, m2, c2));
+        if (bSaturate) {
+          limits = SaturateInks16(y2, m2, c2, saturation);
+        } else {
+          limits = Limited(y2, m2, c2);
+          exempt = white();
+        }
         if (bSumsKeepBlack) {
           y = y2;
           m = m2;
@@ -362,43 +393,28 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
         } else {
           // Pure white has no ink, pure black all of each.
           const __m256i keep = _mm256_or_si256(white(), AllFull(y, m, c));
-          unsure = _mm256_andnot_si256(keep, unsure);
+          exempt = _mm256_or_si256(exempt, keep);
           y = Select(keep, y, y2);
           m = Select(keep, m, m2);
           c = Select(keep, c, c2);
         }
-        stepwise = static_cast<unsigned>(_mm256_movemask_epi8(unsure));
       }
-      __m256i k = _mm256_setzero_si256();
+      __m256i ymPacked = Packed(y, m);
+      __m256i ckPacked = Packed(c, _mm256_setzero_si256());
       if (bMark) {
+        // Pure black loses its three inks and gets the black panel's 0xFF.
         const __m256i black = AllFull(y, m, c);
-        y = _mm256_andnot_si256(black, y);
-        m = _mm256_andnot_si256(black, m);
-        c = _mm256_andnot_si256(black, c);
-        k = _mm256_and_si256(black, full);
+        const __m256i blackBytes = _mm256_packs_epi16(black, black);
+        ymPacked = _mm256_andnot_si256(blackBytes, ymPacked);
+        ckPacked = _mm256_blendv_epi8(ckPacked, _mm256_setr_epi64x(0, -1, 0, -1), blackBytes);
       }
-      ym[r] = Bytes<kTurn>(y, m);
-      ck[r] = Bytes<kTurn>(c, k);
+      ym[r] = Bytes<kTurn>(ymPacked);
+      ck[r] = Bytes<kTurn>(ckPacked);
 
       // The few pixels whose colour difference the saturation step would
       // limit, or whose saturation step was too near a boundary, step by step.
-      if (stepwise != 0) {
-        alignas(32) BYTE abYm[32];
-        alignas(32) BYTE abCk[32];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(abYm), ym[r]);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(abCk), ck[r]);
-        for (; stepwise != 0; stepwise &= stepwise - 1) {
-          const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
-          stepwise &= stepwise - 1;
-          DWORD pixel = CorrectPixel(pRun[i], *pcc);
-          if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
-          abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
-          abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
-          abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));
-          abCk[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel >> 24));
-        }
-        ym[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abYm));
-        ck[r] = _mm256_load_si256(reinterpret_cast<const __m256i*>(abCk));
+      if (!_mm256_testc_si256(exempt, limits)) {
+        StepByStep<kTurn>(pRun, _mm256_andnot_si256(exempt, limits), *pcc, bMark, ym[r], ck[r]);
       }
     }
 
