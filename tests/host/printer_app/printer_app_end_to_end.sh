@@ -39,8 +39,18 @@ design_fixtures=$build_dir/tests/host/card_job/designs
 
 work=$(mktemp -d /tmp/cardprint-app.XXXXXX)
 server_pid=
+clients=()
 stop_server() {
   local status=$?
+  # Clients still sending jobs are stopped first, as a command that finds no
+  # server starts a private one: each is held, its command (under timeout,
+  # which passes TERM on) ended, then the client itself.
+  for client in "${clients[@]}"; do
+    kill -STOP "$client" 2>/dev/null || true
+    pkill -TERM -P "$client" 2>/dev/null || true
+    kill -KILL "$client" 2>/dev/null || true
+  done
+  for client in "${clients[@]}"; do wait "$client" 2>/dev/null || true; done
   if [[ -n "$server_pid" ]] && kill -0 "$server_pid" 2>/dev/null; then
     kill -TERM "$server_pid" 2>/dev/null || true
     for _ in $(seq 50); do
@@ -328,7 +338,6 @@ python3 "$compare" "$cardprint" "$work/expected/after-web.prn" "$work/out/web/af
   || fail "after-web: the job does not follow the defaults set in the web page"
 
 echo "== 50 jobs from five clients at once"
-clients=()
 for client in 1 2 3 4 5; do
   (
     for n in $(seq 10); do
