@@ -143,12 +143,14 @@ cupsd_pid=$!
 
 export CUPS_SERVER=127.0.0.1:$port
 unset CUPS_USER PRINTER LPDEST
+# lpstat -r succeeds whether or not the scheduler answers: its words tell.
+scheduler_runs() { [[ "$(timeout 5 lpstat -r 2>/dev/null)" == "scheduler is running" ]]; }
 for _ in $(seq 100); do
-  timeout 5 lpstat -r >/dev/null 2>&1 && break
+  scheduler_runs && break
   kill -0 "$cupsd_pid" 2>/dev/null || fail "cupsd stopped while starting: $(cat "$work/log/cupsd.out")"
   sleep 0.1
 done
-timeout 5 lpstat -r | grep -q "is running" || fail "the private scheduler did not answer on port $port"
+scheduler_runs || fail "the private scheduler did not answer on port $port"
 echo "== private scheduler on 127.0.0.1:$port (pid $cupsd_pid)"
 
 # Nothing of it listens beyond loopback.
