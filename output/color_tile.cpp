@@ -19,7 +19,7 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
     if (pcc != nullptr) CorrectPixels(pixels, TILE, *pcc);
     for (ULONG i = 0; i < TILE; ++i) {
       DWORD pixel = pixels[i];
-      if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+      if (bMark) pixel = Mark(pixel);
       ab[0][r][i] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
       ab[1][r][i] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
       ab[2][r][i] = static_cast<BYTE>(255 - (pixel & 0xFF));

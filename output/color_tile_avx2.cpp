@@ -323,7 +323,7 @@ template <bool kTurn>
     const ULONG i = static_cast<ULONG>(__builtin_ctz(stepwise)) / 2;
     stepwise &= stepwise - 1;
     DWORD pixel = CorrectPixel(pRun[i], cc);
-    if (bMark) pixel = IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000;
+    if (bMark) pixel = Mark(pixel);
     abYm[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 16) & 0xFF));
     abYm[SecondByte<kTurn>(i)] = static_cast<BYTE>(255 - ((pixel >> 8) & 0xFF));
     abCk[FirstByte<kTurn>(i)] = static_cast<BYTE>(255 - (pixel & 0xFF));

@@ -37,8 +37,6 @@ AREA AreaOf(const DWORD* pBits, bool bLandscape, const PRINTAREA& rc) {
   return {const_cast<DWORD*>(pBits), bLandscape, rc.x, rc.y, rc.cx, rc.cy};
 }
 
-DWORD Mark(DWORD pixel) { return IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000; }
-
 BYTE Ink(DWORD pixel, int shift) { return static_cast<BYTE>(255 - ((pixel >> shift) & 0xFF)); }
 constexpr int YELLOW_SHIFT = 16;
 constexpr int MAGENTA_SHIFT = 8;
@@ -157,7 +155,8 @@ void TakeKeptPanel(BYTE* pbPanel, const DWORD* pBits, bool bLandscape, const PRI
     }
   });
   const int shift = ShiftOf(panel);
-  ForEachEdgeDot(area, [&](ULONG i, ULONG j) { pbPanel[i * area.cx + j] = Ink(*area.Dot(i, j), shift); });
+  ForEachEdgeDot(area,
+                 [&](ULONG i, ULONG j) { pbPanel[i * area.cx + j] = Ink(*area.Dot(i, j), shift); });
 }
 
 void SeparatePureBlack(BYTE* pbPanel, const DWORD* pBits, bool bLandscape, const PRINTAREA& rc) {

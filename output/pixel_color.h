@@ -2,7 +2,8 @@
 // not colour) and the two tests on them that the correction and the
 // separation make, written once for one pixel and for vectors of pixels
 // alike: on a vector type (32-bit lanes) a test gives all ones in the lanes
-// where it holds and 0 elsewhere, on one pixel a value other than 0.
+// where it holds and 0 elsewhere, on one pixel a value other than 0. Then
+// the separation's marking of one pixel.
 //
 // Internal linkage, as the kernels built for wider instruction sets include
 // this too: no copy built for one instruction set may stand in for another.
@@ -26,5 +27,9 @@ template <typename Pixels>
   Pixels color = pixels & static_cast<LONG>(COLOR_BITS);
   return (color == 0) | (color == static_cast<LONG>(COLOR_BITS));
 }
+
+// The marking: pure black becomes white with mark 0 (its black panel byte
+// 0xFF), every other pixel gets mark 0xFF.
+inline DWORD Mark(DWORD pixel) { return IsPureBlack(pixel) ? COLOR_BITS : pixel | 0xFF000000; }
 
 }  // namespace
