@@ -33,9 +33,21 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
     if (bTranspose) TransposeTile(rows);
     // Every run of the tile has been read: its memory now keeps the bytes.
     for (ULONG t = 0; t < TILE; ++t) {
-      BYTE* pbLine = panel == 0 ? pbYellow + t * cbLine
-                                : KeptTileLine(pTile, stride, static_cast<KeptPanel>(panel - 1), t);
-      Store16(pbLine, rows[t]);
+      if (panel == 0) {
+        Store16(pbYellow + t * cbLine, rows[t]);
+        continue;
+      }
+      const auto kept = static_cast<KeptPanel>(panel - 1);
+      if (!bTranspose) {
+        Store16(KeptTileLine(pTile, stride, kept, t), rows[t]);
+        continue;
+      }
+      BYTE abLine[TILE];
+      Store16(abLine, rows[t]);
+      for (ULONG half = 0; half < 2; ++half) {
+        std::memcpy(KeptHalfLine(pTile, stride, kept, t, half), abLine + half * HALF_DOTS,
+                    HALF_DOTS);
+      }
     }
   }
 }

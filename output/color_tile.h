@@ -10,9 +10,9 @@
 // yellow 255 - blue, magenta 255 - green, cyan 255 - red, black 255 - mark.
 // A tile's line t gives its 16 yellow bytes to the tile's yellow +
 // t x cbLine; its magenta, cyan and (when bMark) black bytes are kept in
-// the tile's own memory (KeptTileLine), which the runs no longer need once
-// they are read. Built for several instruction sets; each gives the bytes
-// that CorrectPixel and the marking give pixel by pixel.
+// the tile's own memory (KeptTileLine, KeptHalfLine), which the runs no
+// longer need once they are read. Built for several instruction sets; each
+// gives the bytes that CorrectPixel and the marking give pixel by pixel.
 #pragma once
 
 #include "engine/types.h"
@@ -27,13 +27,26 @@ enum class KeptPanel {
   Black,    // 255 - mark: 0xFF for the pixels the marking found pure black
 };
 
-// Where line t of a kept panel of a tile lies: the tile's runs of 64 bytes
-// hold four lines each, magenta in runs 0 to 3, cyan in 4 to 7, black in 8
-// to 11.
+// Where line t of a kept panel of a tile lies in portrait: the tile's runs
+// of 64 bytes hold four lines each, magenta in runs 0 to 3, cyan in 4 to 7,
+// black in 8 to 11.
 inline BYTE* KeptTileLine(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG t) {
   constexpr ULONG kLinesPerRun = 4;
   const ULONG run = static_cast<ULONG>(panel) * (TILE_DOTS / kLinesPerRun) + t / kLinesPerRun;
   return reinterpret_cast<BYTE*>(pTile + run * stride) + (t % kLinesPerRun) * TILE_DOTS;
+}
+
+// In landscape a tile's runs lie a whole number of pages of memory apart
+// (4 KiB), so all 16 compete for one set of the processor's first-level
+// data cache, which holds 8. The tile is therefore read and turned in two
+// halves of 8 runs, and each half keeps its own 8 dots of every line while
+// its runs are still in that cache: half h's runs 8h + 2p and 8h + 2p + 1
+// hold kept panel p's lines 0 to 7 and 8 to 15, 8 bytes each. Where those
+// 8 bytes of line t lie:
+inline constexpr ULONG HALF_DOTS = TILE_DOTS / 2;
+inline BYTE* KeptHalfLine(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG t, ULONG half) {
+  const ULONG run = half * HALF_DOTS + static_cast<ULONG>(panel) * 2 + t / HALF_DOTS;
+  return reinterpret_cast<BYTE*>(pTile + run * stride) + (t % HALF_DOTS) * HALF_DOTS;
 }
 
 using PFN_COLORTILES = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles,

@@ -26,6 +26,8 @@
 //   step instead. Pure black and white come out of it as they went in.
 #include <immintrin.h>
 
+#include <algorithm>
+
 #include "driver/pdev.h"
 #include "output/color_lanes.h"
 #include "output/color_tile.h"
@@ -245,13 +247,13 @@ constexpr float kMargin = 1.0f / 2048;
 }
 
 // The bytes of two panels' 16-bit lanes, each lane limited to 0..255 by
-// the packing: each 128-bit half holds 8 pixels of the first panel, then
-// their 8 of the second (pixels 0-7 in the first half, 8-15 in the second).
+// the packing: each 128-bit lane holds 8 pixels of the first panel, then
+// their 8 of the second (pixels 0-7 in the first lane, 8-15 in the second).
 __m256i Packed(__m256i first, __m256i second) { return _mm256_packus_epi16(first, second); }
 
-// Turning the tile round works within the halves, so a tile to be turned
-// keeps its packed bytes as they are. Otherwise the halves are reordered to
-// hold the first panel's 16 bytes, then the second's.
+// Turning a tile round works within the 128-bit lanes, so a tile to be
+// turned keeps its packed bytes as they are. Otherwise the lanes are
+// reordered to hold the first panel's 16 bytes, then the second's.
 template <bool kTurn>
 __m256i Bytes(__m256i packed) {
   return kTurn ? packed : _mm256_permute4x64_epi64(packed, 0xD8);
@@ -267,45 +269,45 @@ constexpr ULONG SecondByte(ULONG i) {
   return kTurn ? i + (i & 8) + 8 : i + 16;
 }
 
-// Line t of the first and second panel once the rows of Bytes' results are
-// turned round (kTurn) or as they are: a turned half holds byte t of every
-// former row in its row t, so lines 0-7 of the first panel are the first
-// halves of rows 0-7 and lines 8-15 the second halves of rows 0-7; the
-// second panel's lie in rows 8-15.
-template <bool kTurn>
-__m128i FirstLine(const __m256i (&rows)[TILE_DOTS], ULONG t) {
-  if (!kTurn || t < 8) return _mm256_castsi256_si128(rows[t]);
-  return _mm256_extracti128_si256(rows[t - 8], 1);
-}
-template <bool kTurn>
-__m128i SecondLine(const __m256i (&rows)[TILE_DOTS], ULONG t) {
-  if (kTurn && t < 8) return _mm256_castsi256_si128(rows[t + 8]);
-  return _mm256_extracti128_si256(rows[t], 1);
-}
-
-// Two rounds of interleaving rows i and i + 8: rows 4g to 4g + 3 of the
-// result come from rows g, g + 4, g + 8 and g + 12 alone, so each group of
-// four is worked out in a few registers.
-void TwoRounds(const __m256i (&in)[TILE_DOTS], __m256i (&out)[TILE_DOTS]) {
-  for (ULONG g = 0; g < 4; ++g) {
-    const __m256i p0 = _mm256_unpacklo_epi8(in[g], in[g + 8]);
-    const __m256i p1 = _mm256_unpackhi_epi8(in[g], in[g + 8]);
-    const __m256i q0 = _mm256_unpacklo_epi8(in[g + 4], in[g + 12]);
-    const __m256i q1 = _mm256_unpackhi_epi8(in[g + 4], in[g + 12]);
-    out[4 * g] = _mm256_unpacklo_epi8(p0, q0);
-    out[4 * g + 1] = _mm256_unpackhi_epi8(p0, q0);
-    out[4 * g + 2] = _mm256_unpacklo_epi8(p1, q1);
-    out[4 * g + 3] = _mm256_unpackhi_epi8(p1, q1);
+// Turns the packed rows of a half tile round: three rounds of interleaving
+// rows i and i + 4, within each 128-bit lane. Afterwards row q's lanes hold
+// bytes 2q and 2q + 1 of the 8 former rows' lanes, 8 bytes each: rows 0-3
+// the first panel's lines 2q and 2q + 1 (first lane) and 8 + 2q and
+// 9 + 2q (second lane), rows 4-7 the second panel's lines in the same way.
+void TurnHalf(__m256i (&rows)[HALF_DOTS]) {
+  for (int round = 0; round < 3; ++round) {
+    __m256i next[HALF_DOTS];
+    for (ULONG i = 0; i < HALF_DOTS / 2; ++i) {
+      next[2 * i] = _mm256_unpacklo_epi8(rows[i], rows[i + 4]);
+      next[2 * i + 1] = _mm256_unpackhi_epi8(rows[i], rows[i + 4]);
+    }
+    std::copy(next, next + HALF_DOTS, rows);
   }
 }
 
-// Turns two tiles of 16 rows of 16 bytes round at once, one in each half of
-// the rows: afterwards row t holds byte t of every former row. Four rounds
-// of interleaving rows i and i + 8, two at a time.
-void TransposeTiles(__m256i (&rows)[TILE_DOTS]) {
-  __m256i halfway[TILE_DOTS];
-  TwoRounds(rows, halfway);
-  TwoRounds(halfway, rows);
+// A turned row of the first panel into its lines, pbDots being line 0's
+// first dot of the half: lines 2q, 2q + 1, 8 + 2q and 9 + 2q, 8 bytes each.
+void StoreTurnedRow(BYTE* pbDots, ULONG cbLine, ULONG q, __m256i row) {
+  const __m128i first = _mm256_castsi256_si128(row);
+  const __m128i second = _mm256_extracti128_si256(row, 1);
+  auto low = [](BYTE* pb, __m128i lines) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(pb), lines);
+  };
+  auto high = [](BYTE* pb, __m128i lines) {
+    _mm_storeh_pd(reinterpret_cast<double*>(pb), _mm_castsi128_pd(lines));
+  };
+  low(pbDots + 2 * q * cbLine, first);
+  high(pbDots + (2 * q + 1) * cbLine, first);
+  low(pbDots + (HALF_DOTS + 2 * q) * cbLine, second);
+  high(pbDots + (HALF_DOTS + 2 * q + 1) * cbLine, second);
+}
+
+// A turned row of a kept panel into the half's runs: lines 2q and 2q + 1,
+// then 8 + 2q and 9 + 2q, each two lines' 8 bytes side by side.
+void KeepTurnedRow(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG q, ULONG half, __m256i row) {
+  Store16(KeptHalfLine(pTile, stride, panel, 2 * q, half), _mm256_castsi256_si128(row));
+  Store16(KeptHalfLine(pTile, stride, panel, HALF_DOTS + 2 * q, half),
+          _mm256_extracti128_si256(row, 1));
 }
 
 // The pixels of a run marked unsure (16-bit lanes) corrected and marked step
@@ -347,8 +349,6 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
   const bool bSaturate =
       kCase == TILECASE::UsualSaturated || (!kUsual && pcc != nullptr && pcc->dSaturation != 1.0);
   const bool bMark = kUsual || bMarkGiven;
-  __m256i ym[TILE_DOTS];  // run r's yellow and magenta bytes
-  __m256i ck[TILE_DOTS];  // run r's cyan and black bytes
   auto weight = [](ULONG w) { return Words(static_cast<int>(w << 8)); };
   const __m256i wyh = weight(bCorrect ? pcc->ulYellowWeight : 0);
   const __m256i wmh = weight(bCorrect ? pcc->ulMagentaWeight : 0);
@@ -357,80 +357,106 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
   const SATURATION saturation = SaturationOf(bSaturate ? pcc->dSaturation : 1.0);
   const bool bSumsKeepBlack = kUsual || (pcc != nullptr && SumsKeepBlack(*pcc));
 
-  // The next tile along the runs: 16 lines on when turned, else 16 dots on.
-  const ULONG cbNextYellow = kTurn ? TILE_DOTS * cbLine : TILE_DOTS;
-  for (ULONG n = 0; n < cTiles; ++n, pTile += TILE_DOTS, pbYellow += cbNextYellow) {
-    for (ULONG r = 0; r < TILE_DOTS; ++r) {
-      const DWORD* pRun = pTile + r * stride;
-      __m256i yh, mh, ch;
-      HighInks(pRun, yh, mh, ch);
-      __m256i y = _mm256_srli_epi16(yh, 8);
-      __m256i m = _mm256_srli_epi16(mh, 8);
-      __m256i c = _mm256_srli_epi16(ch, 8);
-      // The pixels the steps below cannot vouch for: those of limits that
-      // are not exempt.
-      __m256i limits = _mm256_setzero_si256();
-      __m256i exempt = _mm256_setzero_si256();
-      if (bCorrect) {
-        const __m256i kh = _mm256_min_epu16(yh, _mm256_min_epu16(mh, ch));
-        __m256i y2 = Ink(yh, kh, 12, 18, wyh, curve);
-        __m256i m2 = Ink(mh, kh, 28, 14, wmh, curve);
-        __m256i c2 = Ink(ch, kh, 32, 8, wch, curve);
-        auto white = [&] {
-          return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(yh, mh), ch),
-                                    _mm256_setzero_si256());
-        };
-        if (bSaturate) {
-          limits = SaturateInks16(y2, m2, c2, saturation);
-        } else {
-          limits = Limited(y2, m2, c2);
-          exempt = white();
-        }
-        if (bSumsKeepBlack) {
-          y = y2;
-          m = m2;
-          c = c2;
-        } else {
-          // Pure white has no ink, pure black all of each.
-          const __m256i keep = _mm256_or_si256(white(), AllFull(y, m, c));
-          exempt = _mm256_or_si256(exempt, keep);
-          y = Select(keep, y, y2);
-          m = Select(keep, m, m2);
-          c = Select(keep, c, c2);
-        }
+  // One run's packed bytes: yellow and magenta in ymRow, cyan and black in
+  // ckRow.
+  auto run = [&](const DWORD* pRun, __m256i& ymRow, __m256i& ckRow) {
+    __m256i yh, mh, ch;
+    HighInks(pRun, yh, mh, ch);
+    __m256i y = _mm256_srli_epi16(yh, 8);
+    __m256i m = _mm256_srli_epi16(mh, 8);
+    __m256i c = _mm256_srli_epi16(ch, 8);
+    // The pixels the steps below cannot vouch for: those of limits that
+    // are not exempt.
+    __m256i limits = _mm256_setzero_si256();
+    __m256i exempt = _mm256_setzero_si256();
+    if (bCorrect) {
+      const __m256i kh = _mm256_min_epu16(yh, _mm256_min_epu16(mh, ch));
+      __m256i y2 = Ink(yh, kh, 12, 18, wyh, curve);
+      __m256i m2 = Ink(mh, kh, 28, 14, wmh, curve);
+      __m256i c2 = Ink(ch, kh, 32, 8, wch, curve);
+      auto white = [&] {
+        return _mm256_cmpeq_epi16(_mm256_or_si256(_mm256_or_si256(yh, mh), ch),
+                                  _mm256_setzero_si256());
+      };
+      if (bSaturate) {
+        limits = SaturateInks16(y2, m2, c2, saturation);
+      } else {
+        limits = Limited(y2, m2, c2);
+        exempt = white();
       }
-      __m256i ymPacked = Packed(y, m);
-      __m256i ckPacked = Packed(c, _mm256_setzero_si256());
-      if (bMark) {
-        // Pure black loses its three inks and gets the black panel's 0xFF.
-        const __m256i black = AllFull(y, m, c);
-        const __m256i blackBytes = _mm256_packs_epi16(black, black);
-        ymPacked = _mm256_andnot_si256(blackBytes, ymPacked);
-        ckPacked = _mm256_blendv_epi8(ckPacked, _mm256_setr_epi64x(0, -1, 0, -1), blackBytes);
-      }
-      ym[r] = Bytes<kTurn>(ymPacked);
-      ck[r] = Bytes<kTurn>(ckPacked);
-
-      // The few pixels whose colour difference the saturation step would
-      // limit, or whose saturation step was too near a boundary, step by step.
-      if (!_mm256_testc_si256(exempt, limits)) {
-        StepByStep<kTurn>(pRun, _mm256_andnot_si256(exempt, limits), *pcc, bMark, ym[r], ck[r]);
+      if (bSumsKeepBlack) {
+        y = y2;
+        m = m2;
+        c = c2;
+      } else {
+        // Pure white has no ink, pure black all of each.
+        const __m256i keep = _mm256_or_si256(white(), AllFull(y, m, c));
+        exempt = _mm256_or_si256(exempt, keep);
+        y = Select(keep, y, y2);
+        m = Select(keep, m, m2);
+        c = Select(keep, c, c2);
       }
     }
-
-    if (kTurn) {
-      TransposeTiles(ym);
-      TransposeTiles(ck);
+    __m256i ymPacked = Packed(y, m);
+    __m256i ckPacked = Packed(c, _mm256_setzero_si256());
+    if (bMark) {
+      // Pure black loses its three inks and gets the black panel's 0xFF.
+      const __m256i black = AllFull(y, m, c);
+      const __m256i blackBytes = _mm256_packs_epi16(black, black);
+      ymPacked = _mm256_andnot_si256(blackBytes, ymPacked);
+      ckPacked = _mm256_blendv_epi8(ckPacked, _mm256_setr_epi64x(0, -1, 0, -1), blackBytes);
     }
-    // Every run of the tile has been read: its memory now keeps the bytes.
-    // (Unrolled, so that each line's place in the rows is known.)
+    ymRow = Bytes<kTurn>(ymPacked);
+    ckRow = Bytes<kTurn>(ckPacked);
+
+    // The few pixels whose colour difference the saturation step would
+    // limit, or whose saturation step was too near a boundary, step by step.
+    if (!_mm256_testc_si256(exempt, limits)) {
+      StepByStep<kTurn>(pRun, _mm256_andnot_si256(exempt, limits), *pcc, bMark, ymRow, ckRow);
+    }
+  };
+
+  if constexpr (kTurn) {
+    // Half by half along the whole row of tiles (see KeptHalfLine), so that
+    // the runs read close together in time lie in 8 runs' worth of places of
+    // the first-level cache. Tile n's yellow lines start at pbYellow + 16n x
+    // cbLine, and each half gives 8 dots of each.
+    for (ULONG half = 0; half < 2; ++half) {
+      for (ULONG n = 0; n < cTiles; ++n) {
+        DWORD* pTileN = pTile + n * TILE_DOTS;
+        const DWORD* pHalf = pTileN + half * HALF_DOTS * stride;
+        __m256i ym[HALF_DOTS];
+        __m256i ck[HALF_DOTS];
+        for (ULONG r = 0; r < HALF_DOTS; ++r) run(pHalf + r * stride, ym[r], ck[r]);
+        TurnHalf(ym);
+        TurnHalf(ck);
+        BYTE* pbDots = pbYellow + n * TILE_DOTS * cbLine + half * HALF_DOTS;
+        for (ULONG q = 0; q < HALF_DOTS / 2; ++q) {
+          StoreTurnedRow(pbDots, cbLine, q, ym[q]);
+          // The half's runs have been read: their memory now keeps its bytes.
+          KeepTurnedRow(pTileN, stride, KeptPanel::Magenta, q, half, ym[4 + q]);
+          KeepTurnedRow(pTileN, stride, KeptPanel::Cyan, q, half, ck[q]);
+          if (bMark) KeepTurnedRow(pTileN, stride, KeptPanel::Black, q, half, ck[4 + q]);
+        }
+      }
+    }
+  } else {
+    for (ULONG n = 0; n < cTiles; ++n, pTile += TILE_DOTS, pbYellow += TILE_DOTS) {
+      __m256i ym[TILE_DOTS];
+      __m256i ck[TILE_DOTS];
+      for (ULONG r = 0; r < TILE_DOTS; ++r) run(pTile + r * stride, ym[r], ck[r]);
+        // Every run of the tile has been read: its memory now keeps the bytes.
 #pragma GCC unroll 16
-    for (ULONG t = 0; t < TILE_DOTS; ++t) {
-      Store16(pbYellow + t * cbLine, FirstLine<kTurn>(ym, t));
-      Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t), SecondLine<kTurn>(ym, t));
-      Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), FirstLine<kTurn>(ck, t));
-      if (bMark)
-        Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t), SecondLine<kTurn>(ck, t));
+      for (ULONG t = 0; t < TILE_DOTS; ++t) {
+        Store16(pbYellow + t * cbLine, _mm256_castsi256_si128(ym[t]));
+        Store16(KeptTileLine(pTile, stride, KeptPanel::Magenta, t),
+                _mm256_extracti128_si256(ym[t], 1));
+        Store16(KeptTileLine(pTile, stride, KeptPanel::Cyan, t), _mm256_castsi256_si128(ck[t]));
+        if (bMark) {
+          Store16(KeptTileLine(pTile, stride, KeptPanel::Black, t),
+                  _mm256_extracti128_si256(ck[t], 1));
+        }
+      }
     }
   }
 }

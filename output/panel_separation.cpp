@@ -151,7 +151,15 @@ void TakeKeptPanel(BYTE* pbPanel, const DWORD* pBits, bool bLandscape, const PRI
   const ULONG stride = area.RunStride();
   ForEachTile(area, [&](ULONG i0, ULONG j0, DWORD* pTile) {
     for (ULONG t = 0; t < TILE; ++t) {
-      std::memcpy(pbPanel + (i0 + t) * area.cx + j0, KeptTileLine(pTile, stride, panel, t), TILE);
+      BYTE* pbLine = pbPanel + (i0 + t) * area.cx + j0;
+      if (!bLandscape) {
+        std::memcpy(pbLine, KeptTileLine(pTile, stride, panel, t), TILE);
+        continue;
+      }
+      for (ULONG half = 0; half < 2; ++half) {
+        std::memcpy(pbLine + half * HALF_DOTS, KeptHalfLine(pTile, stride, panel, t, half),
+                    HALF_DOTS);
+      }
     }
   });
   const int shift = ShiftOf(panel);
