@@ -11,8 +11,10 @@
 # and native jobs; card settings as job attributes (cardprint-app submit -o, ipptool);
 # printer defaults changed in the web interface (headless Chromium shows the
 # page); a malformed native job, a refused vendor value and an unreachable
-# device; 50 jobs from five clients at once; a job cancelled part-way. The
-# server is stopped at the end whatever happens.
+# device; 50 jobs from five clients at once; a job cancelled part-way; the
+# server stopped, its error output free of sanitizer reports (ASAN_OPTIONS,
+# UBSAN_OPTIONS and TSAN_OPTIONS are passed on to it). The server is
+# stopped at the end whatever happens.
 #
 # Usage: tests/host/printer_app/printer_app_end_to_end.sh [BUILD_DIR]
 #        (default build/default). KEEP_APP_FOLDER=1 keeps the temporary folder.
@@ -40,6 +42,15 @@ design_fixtures=$build_dir/tests/host/card_job/designs
 work=$(mktemp -d /tmp/cardprint-app.XXXXXX)
 server_pid=
 clients=()
+# Whether the server has ended within TENTHS tenths of a second (a child
+# that has ended but is not yet waited for still answers kill -0).
+server_ended() { # TENTHS
+  for _ in $(seq "$1"); do
+    [[ "$(ps -o stat= -p "$server_pid" 2>/dev/null)" =~ ^(Z|$) ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 stop_server() {
   local status=$?
   # Clients still sending jobs are stopped first, as a command that finds no
@@ -53,11 +64,7 @@ stop_server() {
   for client in "${clients[@]}"; do wait "$client" 2>/dev/null || true; done
   if [[ -n "$server_pid" ]] && kill -0 "$server_pid" 2>/dev/null; then
     kill -TERM "$server_pid" 2>/dev/null || true
-    for _ in $(seq 50); do
-      kill -0 "$server_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$server_pid" 2>/dev/null || true
+    server_ended 50 || kill -KILL "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
   fi
   # A command that finds no server starts a private one of its own; any such
@@ -100,7 +107,13 @@ closed_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1
 web=http://127.0.0.1:$port
 # The server and the commands that talk to it, as the same user with the
 # same temporary folder: the commands find the server by its socket there.
-app_command=(env -i PATH="$PATH" HOME="$work/state" TMPDIR="$work/tmp" "${as_server[@]}" "$app")
+# A sanitizer build's options reach the server and the commands.
+sanitizer_options=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
+  if [[ -n "${!name:-}" ]]; then sanitizer_options+=("$name=${!name}"); fi
+done
+app_command=(env -i PATH="$PATH" HOME="$work/state" TMPDIR="$work/tmp" "${sanitizer_options[@]}"
+  "${as_server[@]}" "$app")
 "${app_command[@]}" server -o state-directory="$work/state" -o spool-directory="$work/spool" \
   -o listen-hostname=127.0.0.1 -o server-port="$port" -o log-level=info \
   -o log-file="$work/log/server.log" >"$work/log/server.out" 2>&1 </dev/null &
@@ -385,5 +398,17 @@ submit_job cards after-cancel "$designs/card.png"
 cmp -s "$work/out/cards/after-cancel.prn" "$work/expected/card.prn" \
   || fail "the job after the cancelled one differs from the same job before it"
 echo "   job $long_job cancelled, no job file left; the next job printed the same card"
+
+echo "== the server stopped"
+kill -TERM "$server_pid"
+server_ended 100 || fail "the server did not stop within 10 s of SIGTERM"
+wait "$server_pid" || true
+server_pid=
+# A sanitizer build reports what it finds on the server's error output.
+if grep -qE '^(WARNING: ThreadSanitizer|ERROR: (Address|Leak)Sanitizer)|runtime error:' \
+  "$work/log/server.out"; then
+  fail "the server reported a fault: $(grep -m1 -A30 -E 'Sanitizer|runtime error:' "$work/log/server.out")"
+fi
+echo "   no fault reported on its error output"
 
 echo "== cardprint-app end to end: all passed in $((SECONDS - started)) s"
