@@ -27,6 +27,8 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "driver/pdev.h"
 #include "output/color_lanes.h"
@@ -294,7 +296,8 @@ void StoreTurnedRow(BYTE* pbDots, ULONG cbLine, ULONG q, __m256i row) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(pb), lines);
   };
   auto high = [](BYTE* pb, __m128i lines) {
-    _mm_storeh_pd(reinterpret_cast<double*>(pb), _mm_castsi128_pd(lines));
+    const auto bytes = static_cast<std::uint64_t>(_mm_extract_epi64(lines, 1));
+    std::memcpy(pb, &bytes, sizeof bytes);
   };
   low(pbDots + 2 * q * cbLine, first);
   high(pbDots + (2 * q + 1) * cbLine, first);
