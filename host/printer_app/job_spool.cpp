@@ -40,14 +40,26 @@ bool SpoolFile::Write(const std::uint8_t* bytes, std::size_t count) {
 }
 
 bool SpoolFile::SendTo(pappl_job_t* job, pappl_device_t* device) {
-  if (lseek(fd_, 0, SEEK_SET) != 0) return false;
+  // Why the bytes did not all go, in the log beside the job's failure.
+  auto failed = [&](const char* step, int error) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The spool file could not be %s: %s.", step,
+                ReasonOf(error).c_str());
+    return false;
+  };
+  if (lseek(fd_, 0, SEEK_SET) != 0) return failed("rewound", errno);
   std::array<std::uint8_t, 65536> buffer;
+  std::size_t sent = 0;
   while (!papplJobIsCanceled(job)) {
     ssize_t count = read(fd_, buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return false;
+    if (count < 0) return failed("read", errno);
     if (count == 0) return true;
-    if (!WriteToDevice(device, {buffer.data(), static_cast<std::size_t>(count)})) return false;
+    if (!WriteToDevice(device, {buffer.data(), static_cast<std::size_t>(count)})) {
+      papplLogJob(job, PAPPL_LOGLEVEL_ERROR,
+                  "The device refused the card job's bytes after %zu of them.", sent);
+      return false;
+    }
+    sent += static_cast<std::size_t>(count);
   }
   return true;
 }

@@ -78,6 +78,10 @@ stop_server() {
   if ((status != 0)); then
     echo "== the server's errors and warnings (the last 40)" >&2
     grep -E '^[EW] ' "$work/log/server.log" 2>/dev/null | tail -n 40 >&2 || true
+    if grep -qE 'Sanitizer|runtime error:' "$work/log/server.out" 2>/dev/null; then
+      echo "== the server's sanitizer reports (the first 200 lines)" >&2
+      grep -A200 -m1 -E 'Sanitizer|runtime error:' "$work/log/server.out" | head -n 200 >&2
+    fi
   fi
   if [[ "${KEEP_APP_FOLDER:-}" == 1 ]]; then
     echo "kept $work" >&2
