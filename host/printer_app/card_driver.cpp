@@ -142,7 +142,13 @@ void CardPrinterCreated(pappl_printer_t* printer, void*) {
   // send them again, as IPP clients do. The job scheduler of PAPPL 1.3.1
   // can start a queued job twice, or close the device under the next job,
   // when a job is queued while another one ends; with one job active there
-  // is no queued job to start twice.
+  // is no queued job to start twice. The limit narrows the fault without
+  // closing it: a second job can still be taken while the first is being
+  // received, and when it starts as the first ends its device may be
+  // closed under it. The job then ends aborted, saying that the card job
+  // could not be sent to the printer, or the server stops in PAPPL's
+  // device write. Holding new jobs and starting them from the application
+  // would close it, but PAPPL aborts a held streaming (PWG raster) job.
   papplPrinterSetMaxActiveJobs(printer, 1);
 
   // The YMCKO ribbon, whose level the printer's language does not report.

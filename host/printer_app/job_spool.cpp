@@ -55,8 +55,10 @@ bool SpoolFile::SendTo(pappl_job_t* job, pappl_device_t* device) {
     if (count < 0) return failed("read", errno);
     if (count == 0) return true;
     if (!WriteToDevice(device, {buffer.data(), static_cast<std::size_t>(count)})) {
+      // PAPPL's log formats no size_t conversion.
       papplLogJob(job, PAPPL_LOGLEVEL_ERROR,
-                  "The device refused the card job's bytes after %zu of them.", sent);
+                  "The device refused the card job's bytes after %llu of them.",
+                  static_cast<unsigned long long>(sent));
       return false;
     }
     sent += static_cast<std::size_t>(count);
