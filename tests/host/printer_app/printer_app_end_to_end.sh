@@ -355,11 +355,12 @@ python3 "$compare" "$cardprint" "$work/expected/after-web.prn" "$work/out/web/af
   || fail "after-web: the job does not follow the defaults set in the web page"
 
 echo "== 50 jobs from five clients at once"
+# Each client's odd jobs are the design, its even ones the native job.
+load_file() { if (($1 % 2)); then echo "$designs/card.png"; else echo "$work/expected/card.prn"; fi; }
 for client in 1 2 3 4 5; do
   (
     for n in $(seq 10); do
-      if ((n % 2)); then file=$designs/card.png; else file=$work/expected/card.prn; fi
-      send_job load "load-$client-$n" "$file" >/dev/null \
+      send_job load "load-$client-$n" "$(load_file "$n")" >/dev/null \
         || echo "client $client: job $n was not taken" >>"$work/log/load-errors"
     done
   ) &
@@ -372,15 +373,14 @@ done
 # sends it again, as a user would. Any other job that ends unprinted fails.
 resent=()
 resend_aborted() {
-  local id name n file state
+  local id name state
   while read -r id name; do
     [[ " ${resent[*]} " != *" $id "* ]] || continue
     state=$(job_state load "$id")
     [[ "$state" == aborted\|*'job could not be sent to the printer.' ]] \
       || fail "$name: job $id ended without printing: $state"
-    n=${name##*-}
-    if ((n % 2)); then file=$designs/card.png; else file=$work/expected/card.prn; fi
-    send_job load "$name" "$file" >/dev/null || fail "$name: could not be sent again"
+    send_job load "$name" "$(load_file "${name##*-}")" >/dev/null \
+      || fail "$name: could not be sent again"
     resent+=("$id")
     echo "   $name: job $id could not reach the device as another job ended; sent again"
   done < <(timeout 10 "${app_command[@]}" jobs -d load | awk '$2 == "aborted" || $2 == "canceled" {print $1, $NF}')
