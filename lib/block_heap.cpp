@@ -46,17 +46,26 @@ HEAPOBJ* HEAPOBJ_Create() {
   // The handle is the arena's first allocation, so the arena owns it.
   auto* heap = static_cast<HEAPOBJ*>(TakeFromBlock(block, sizeof(HEAPOBJ)));
   heap->newest = block;
+  heap->roomBehind = 0;
   return heap;
 }
 
 PVOID HEAPOBJ_Alloc(HEAPOBJ* heap, ULONG size) {
-  for (BLOCKOBJ* block = heap->newest; block != nullptr; block = block->nextBlock) {
-    if (block->bytesLeft >= size) return TakeFromBlock(block, size);
+  BLOCKOBJ* const newest = heap->newest;
+  if (newest->bytesLeft >= size) return TakeFromBlock(newest, size);
+  if (size <= heap->roomBehind) {
+    ULONG most = 0;
+    for (BLOCKOBJ* block = newest->nextBlock; block != nullptr; block = block->nextBlock) {
+      if (block->bytesLeft >= size) return TakeFromBlock(block, size);
+      most = block->bytesLeft > most ? block->bytesLeft : most;
+    }
+    heap->roomBehind = most;
   }
   BLOCKOBJ* block = BLOCKOBJ_Create(size > HEAPOBJ_BLOCK_SIZE ? size : HEAPOBJ_BLOCK_SIZE);
   if (block == nullptr) return nullptr;
-  block->nextBlock = heap->newest;
+  block->nextBlock = newest;
   heap->newest = block;
+  if (newest->bytesLeft > heap->roomBehind) heap->roomBehind = newest->bytesLeft;
   return TakeFromBlock(block, size);
 }
 

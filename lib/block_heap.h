@@ -20,10 +20,15 @@ struct BLOCKOBJ {
   BLOCKOBJ* nextBlock;  // the block created before this one, or NULL
 };
 
-// The arena handle: the newest block, head of the chain through nextBlock.
-// It lives in the first bytes handed out from the arena's first block.
+// The arena handle: the newest block, head of the chain through nextBlock,
+// and a bound on the room left behind it. It lives in the first bytes handed
+// out from the arena's first block.
 struct HEAPOBJ {
   BLOCKOBJ* newest;
+  // At least the bytesLeft of every block behind the newest: a request
+  // larger than that skips the walk of the older blocks, which could not
+  // take it. Exact again after each walk that finds no room.
+  ULONG roomBehind;
 };
 
 // Data area of an ordinary block; larger requests get a block of their own.

@@ -83,11 +83,13 @@ void IndexList(NAMEINDEX& index, const LISTOBJ* list) {
     for (;; slot = (slot + 1) & index.mask) {
       LOOKUP& entry = index.slots[slot];
       if (entry.name == nullptr) {
-        const WORD at = position < LISTOBJ_NOT_FOUND ? static_cast<WORD>(position) : LISTOBJ_NOT_FOUND;
+        const WORD at =
+            position < LISTOBJ_NOT_FOUND ? static_cast<WORD>(position) : LISTOBJ_NOT_FOUND;
         entry = LOOKUP{list, item->name, hash, item, at};
         break;
       }
-      if (entry.list == list && entry.hash == hash && std::strcmp(entry.name, item->name) == 0) break;
+      if (entry.list == list && entry.hash == hash && std::strcmp(entry.name, item->name) == 0)
+        break;
     }
   }
 }
@@ -209,16 +211,15 @@ PPDTABLE* BeginTable(PACKER* packer, BYTE** field, ULONG count, WORD entrySize) 
   return table;
 }
 
-// The table counts in 16 bits. The parser refuses entries beyond that
-// (PPD_MAX_LIST_ITEMS); a parse form made otherwise keeps its first
-// kMaxTableEntries entries.
-ULONG TableCount(const LISTOBJ* list) {
-  const ULONG count = LISTOBJ_Count(list);
-  return count < kMaxTableEntries ? count : kMaxTableEntries;
+// The entries of a table, from the count the parser keeps of its list (a
+// walk of a long list costs a cache miss an item). The table counts in 16
+// bits; the parser refuses entries beyond that (PPD_MAX_LIST_ITEMS).
+ULONG TableCount(ULONG listCount) {
+  return listCount < kMaxTableEntries ? listCount : kMaxTableEntries;
 }
 
 void PackOrderDepTable(PACKER* packer, PPDOBJ* header) {
-  const ULONG count = TableCount(packer->ppd->orderDeps);
+  const ULONG count = TableCount(packer->ppd->cOrderDeps);
   PPDTABLE* table = BeginTable(packer, &header->orderDepTable, count, sizeof(ORDERDEPENTRY));
   if (table == nullptr) return;
   auto* entry = const_cast<ORDERDEPENTRY*>(PpdOrderDepEntries(table));
@@ -253,7 +254,8 @@ bool SameName(const CHAR* a, const CHAR* b) {
 RESOLVEDCHOICE ResolveChoice(PACKER* packer, const CHAR* feature, const CHAR* option,
                              const RESOLVEDCHOICE (&previous)[2]) {
   for (const RESOLVEDCHOICE& choice : previous) {
-    if (choice.feature != nullptr && SameName(choice.feature, feature) && SameName(choice.option, option)) {
+    if (choice.feature != nullptr && SameName(choice.feature, feature) &&
+        SameName(choice.option, option)) {
       return choice;
     }
   }
@@ -264,7 +266,7 @@ RESOLVEDCHOICE ResolveChoice(PACKER* packer, const CHAR* feature, const CHAR* op
 }
 
 void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
-  const ULONG count = TableCount(packer->ppd->uiConstraints);
+  const ULONG count = TableCount(packer->ppd->cUiConstraints);
   PPDTABLE* table = BeginTable(packer, &header->uiConstraintTable, count, sizeof(CONSTRAINTENTRY));
   if (table == nullptr) return;
   auto* entry = const_cast<CONSTRAINTENTRY*>(PpdConstraintEntries(table));
@@ -272,14 +274,16 @@ void PackConstraintTable(PACKER* packer, PPDOBJ* header) {
   RESOLVEDCHOICE previous[2] = {};
   for (ULONG i = 0; i < count; ++i, ++entry, item = item->next) {
     const UICONSTRAINT* constraint = ListRecord<UICONSTRAINT>(item);
-    const RESOLVEDCHOICE first = ResolveChoice(packer, constraint->header.name, constraint->option1, previous);
-    const RESOLVEDCHOICE second = ResolveChoice(packer, constraint->feature2, constraint->option2, previous);
+    const RESOLVEDCHOICE first =
+        ResolveChoice(packer, constraint->header.name, constraint->option1, previous);
+    const RESOLVEDCHOICE second =
+        ResolveChoice(packer, constraint->feature2, constraint->option2, previous);
     entry->option1 = first.optionIndex;
     entry->feature2 = second.featureIndex;
     entry->option2 = second.optionIndex;
-    const bool unresolved = first.featureIndex == LISTOBJ_NOT_FOUND || second.featureIndex == LISTOBJ_NOT_FOUND ||
-                            entry->option1 == LISTOBJ_NOT_FOUND ||
-                            entry->option2 == LISTOBJ_NOT_FOUND;
+    const bool unresolved =
+        first.featureIndex == LISTOBJ_NOT_FOUND || second.featureIndex == LISTOBJ_NOT_FOUND ||
+        entry->option1 == LISTOBJ_NOT_FOUND || entry->option2 == LISTOBJ_NOT_FOUND;
     entry->feature1 = unresolved ? PPD_UNRESOLVED : first.featureIndex;
     previous[0] = first;
     previous[1] = second;

@@ -86,6 +86,52 @@ TEST_F(BlockHeapTest, FullBlockSizeOpensASecondBlockAndSmallRequestsGoBackToTheF
   EXPECT_EQ(Blocks().size(), 2u);
 }
 
+// First fit, newest first, over a chain whose blocks have different room
+// left, also after walks that found no room (the arena then remembers the
+// most room behind its newest block and must not forget any block).
+TEST_F(BlockHeapTest, RequestsTakeTheNewestBlockWithRoomAcrossTheChain) {
+  BLOCKOBJ* oldest = heap->newest;
+  HEAPOBJ_Alloc(heap, oldest->bytesLeft - 200);
+  HEAPOBJ_Alloc(heap, HEAPOBJ_BLOCK_SIZE - 40);
+  BLOCKOBJ* middle = heap->newest;
+  HEAPOBJ_Alloc(heap, HEAPOBJ_BLOCK_SIZE);
+  ASSERT_EQ(Blocks().size(), 3u);
+  ASSERT_EQ(oldest->bytesLeft, 200u);
+  ASSERT_EQ(middle->bytesLeft, 40u);
+
+  enum class From { Oldest, Middle, Newest, NewBlock };
+  struct Step {
+    ULONG size;
+    From from;
+  };
+  const Step steps[] = {
+      {96, From::Oldest},                        // the middle block is too small
+      {32, From::Middle},                        // newest first: the middle block before the oldest
+      {152, From::NewBlock},                     // no block has room
+      {HEAPOBJ_BLOCK_SIZE - 152, From::Newest},  // the rest of the new block
+      {104, From::Oldest},                       // the rest of the oldest block
+      {8, From::Middle},                         // the rest of the middle block
+      {8, From::NewBlock},                       // nothing left in any block
+  };
+  for (const Step& step : steps) {
+    BLOCKOBJ* const block = step.from == From::Oldest   ? oldest
+                            : step.from == From::Middle ? middle
+                            : step.from == From::Newest ? heap->newest
+                                                        : nullptr;
+    BYTE* const at = block != nullptr ? block->nextFree : nullptr;
+    const size_t blocksBefore = Blocks().size();
+    BYTE* p = static_cast<BYTE*>(HEAPOBJ_Alloc(heap, step.size));
+    ASSERT_NE(p, nullptr) << step.size;
+    if (block != nullptr) {
+      EXPECT_EQ(p, at) << step.size;
+      EXPECT_EQ(Blocks().size(), blocksBefore) << step.size;
+    } else {
+      EXPECT_EQ(p, reinterpret_cast<BYTE*>(heap->newest + 1)) << step.size;
+      EXPECT_EQ(Blocks().size(), blocksBefore + 1) << step.size;
+    }
+  }
+}
+
 TEST_F(BlockHeapTest, LargeRequestGetsABlockOfExactlyItsSize) {
   constexpr ULONG kLarge = HEAPOBJ_BLOCK_SIZE + 13;
   PVOID large = HEAPOBJ_Alloc(heap, kLarge);
