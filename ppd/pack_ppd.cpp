@@ -245,8 +245,10 @@ struct RESOLVEDCHOICE {
   WORD optionIndex;
 };
 
+// The parser shares the texts a constraint repeats from the one before it,
+// so equal names mostly have one address; others mostly differ at once.
 bool SameName(const CHAR* a, const CHAR* b) {
-  return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
+  return a == b || (a != nullptr && b != nullptr && a[0] == b[0] && std::strcmp(a, b) == 0);
 }
 
 // Constraints mostly come in pairs that name the same two choices the other

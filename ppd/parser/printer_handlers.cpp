@@ -232,15 +232,6 @@ std::string_view FeatureOf(std::string_view word) {
   return word;
 }
 
-// Appends text and its terminator at *pCopy; returns the copy.
-CHAR* AppendCopy(CHAR** pCopy, std::string_view text) {
-  CHAR* copy = *pCopy;
-  std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = '\0';
-  *pCopy += text.size() + 1;
-  return copy;
-}
-
 }  // namespace
 
 WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
@@ -255,21 +246,33 @@ WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   if (ppd->cUiConstraints >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;
   const bool hasOption1 = !words[1].empty() && words[1].front() != '*';
   const std::string_view option1 = hasOption1 ? words[1] : std::string_view();
-  const std::string_view feature2Word = hasOption1 ? words[2] : words[1];
-  const std::string_view feature2 = FeatureOf(feature2Word);
+  const std::string_view feature2 = FeatureOf(hasOption1 ? words[2] : words[1]);
   const std::string_view option2 = hasOption1 ? words[3] : words[2];
-  auto textSize = [](std::string_view text) { return text.empty() ? 0 : static_cast<ULONG>(text.size()) + 1; };
-  const ULONG size = static_cast<ULONG>(sizeof(UICONSTRAINT)) + textSize(feature1) + textSize(option1) +
-                     textSize(feature2) + textSize(option2);
-  auto* constraint = static_cast<UICONSTRAINT*>(HEAPOBJ_Alloc(ppd->heap, size));
+  // The value from feature1 to the end of the last text is copied behind the
+  // record in one piece, and each text is cut off there by a terminator
+  // (over the space behind it, or the rest of a word too long to keep).
+  const CHAR* const first = feature1.data();
+  const CHAR* last = first + feature1.size();
+  for (const std::string_view text : {option1, feature2, option2}) {
+    if (!text.empty()) last = text.data() + text.size();
+  }
+  const auto copied = static_cast<ULONG>(last - first);
+  auto* constraint =
+      static_cast<UICONSTRAINT*>(HEAPOBJ_Alloc(ppd->heap, sizeof(UICONSTRAINT) + copied + 1));
   if (constraint == nullptr) return PPDERR_MEMORY;
   if (feature2.empty()) return PPDERR_SYNTAX;
   std::memset(constraint, 0, sizeof(UICONSTRAINT));
-  CHAR* copy = reinterpret_cast<CHAR*>(constraint + 1);
-  constraint->header.name = AppendCopy(&copy, feature1);
-  if (hasOption1) constraint->option1 = AppendCopy(&copy, option1);
-  constraint->feature2 = AppendCopy(&copy, feature2);
-  if (!option2.empty()) constraint->option2 = AppendCopy(&copy, option2);
+  CHAR* const copy = reinterpret_cast<CHAR*>(constraint + 1);
+  std::memcpy(copy, first, copied);
+  auto place = [copy, first](std::string_view text) {
+    CHAR* const textCopy = copy + (text.data() - first);
+    textCopy[text.size()] = '\0';
+    return textCopy;
+  };
+  constraint->header.name = place(feature1);
+  if (hasOption1) constraint->option1 = place(option1);
+  constraint->feature2 = place(feature2);
+  if (!option2.empty()) constraint->option2 = place(option2);
   LISTOBJ_Append(&ppd->uiConstraints, &ppd->lastUiConstraint, &constraint->header);
   ++ppd->cUiConstraints;
   return PPDERR_NONE;

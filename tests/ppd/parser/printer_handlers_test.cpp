@@ -144,6 +144,12 @@ TEST_F(PrinterHandlers, UiConstraints) {
   EXPECT_EQ(Plain("UIConstraints", "*Encoder *Duplex"), PPDERR_NONE);
   EXPECT_EQ(Plain("UIConstraints", "*Encoder False *Duplex"), PPDERR_NONE);
   EXPECT_EQ(Plain("UIConstraints", "*Encoder *Duplex None"), PPDERR_NONE);
+  EXPECT_EQ(Plain("UIConstraints", "*Duplex\t DuplexTumble  \t*PageSize   CR_80"), PPDERR_NONE);
+  // A word too long for a word buffer is kept cut to it (a feature's with its
+  // asterisk).
+  const std::string kept(MAX_WORD_LEN - 1, 'x');
+  const std::string longWords = "*Encoder " + kept + "yz *" + kept + "z " + kept + "z";
+  EXPECT_EQ(Plain("UIConstraints", longWords.c_str()), PPDERR_NONE);
   std::vector<std::string> got;
   for (LISTOBJ* item = ppd->uiConstraints; item != nullptr; item = item->next) {
     got.push_back(Describe(ListRecord<UICONSTRAINT>(item)));
@@ -151,7 +157,12 @@ TEST_F(PrinterHandlers, UiConstraints) {
   EXPECT_EQ(got, (std::vector<std::string>{"Duplex DuplexTumble PageSize CR_80",
                                            "Encoder (null) Duplex (null)",
                                            "Encoder False Duplex (null)",
-                                           "Encoder (null) Duplex None"}));
+                                           "Encoder (null) Duplex None",
+                                           "Duplex DuplexTumble PageSize CR_80",
+                                           "Encoder " + kept + " " + kept.substr(1) + " " + kept}));
+  // Feature 1 lives right behind the record.
+  auto* first = ListRecord<UICONSTRAINT>(ppd->uiConstraints);
+  EXPECT_EQ(first->header.name, reinterpret_cast<CHAR*>(first + 1));
 }
 
 TEST_F(PrinterHandlers, UiConstraintWithMissingPartsIsRefused) {
