@@ -237,10 +237,9 @@ std::string_view FeatureOf(std::string_view word) {
 WORD UiConstraintsProc(PPDOBJ* ppd, PARSEROBJ* parser) {
   // "*Feature1 [Option1] *Feature2 [Option2]": the record and its four texts
   // in one arena allocation.
-  const CHAR* cursor = parser->value.text;
-  const CHAR* const storageEnd = parser->value.text + parser->value.maxLength + 1;
   std::string_view words[4];
-  for (std::string_view& word : words) word = StoredWord(NextWordIn(&cursor, storageEnd));
+  WordsIn(parser->value.text, parser->value.text + parser->value.maxLength + 1, words);
+  for (std::string_view& word : words) word = StoredWord(word);
   const std::string_view feature1 = FeatureOf(words[0]);
   if (feature1.empty()) return PPDERR_SYNTAX;
   if (ppd->cUiConstraints >= PPD_MAX_LIST_ITEMS) return PPDERR_FULL;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -117,27 +118,46 @@ std::string_view NextWord(const CHAR** cursor) {
   return {start, static_cast<std::size_t>(p - start)};
 }
 
-std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd) {
-  const CHAR* p = *cursor;
-  while (IsSpaceChar(*p)) ++p;
-  const CHAR* const start = p;
+void WordsIn(const CHAR* text, const CHAR* storageEnd, std::span<std::string_view> words) {
 #if defined(__SSE2__)
-  for (; storageEnd - p >= 16; p += 16) {
-    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i ends = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(chars, _mm_set1_epi8('\t'))),
-        _mm_cmpeq_epi8(chars, _mm_setzero_si128()));
-    const int mask = _mm_movemask_epi8(ends);
-    if (mask != 0) {
-      p += __builtin_ctz(static_cast<unsigned>(mask));
-      *cursor = p;
-      return {start, static_cast<std::size_t>(p - start)};
+  // A text that ends within its first 64 characters: one mask of its
+  // spaces and tabs and one of its terminators, 16 characters at a time;
+  // a word starts at a word character behind a space (or at the start) and
+  // ends at the space or terminator behind it.
+  constexpr std::ptrdiff_t kChars = 64;
+  if (storageEnd - text >= kChars) {
+    std::uint64_t spaces = 0;
+    std::uint64_t terminators = 0;
+    for (int i = 0; i < kChars / 16; ++i) {
+      const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * i));
+      const __m128i space = _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8(' ')),
+                                         _mm_cmpeq_epi8(chars, _mm_set1_epi8('\t')));
+      const __m128i terminator = _mm_cmpeq_epi8(chars, _mm_setzero_si128());
+      spaces |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(space))} << (16 * i);
+      terminators |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(terminator))}
+                     << (16 * i);
+    }
+    if (terminators != 0) {
+      const int length = __builtin_ctzll(terminators);
+      const std::uint64_t wordChars = ~spaces & ((terminators & -terminators) - 1);
+      std::uint64_t starts = wordChars & ~(wordChars << 1);
+      std::uint64_t stops = ~wordChars & (wordChars << 1);
+      for (std::string_view& word : words) {
+        if (starts == 0) {
+          word = {text + length, 0};
+          continue;
+        }
+        const int start = __builtin_ctzll(starts);
+        word = {text + start, static_cast<std::size_t>(__builtin_ctzll(stops) - start)};
+        starts &= starts - 1;
+        stops &= stops - 1;
+      }
+      return;
     }
   }
 #endif
-  while ((CharClass(*p) & kWordEnd) == 0) ++p;
-  *cursor = p;
-  return {start, static_cast<std::size_t>(p - start)};
+  const CHAR* cursor = text;
+  for (std::string_view& word : words) word = NextWord(&cursor);
 }
 
 WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word) {

@@ -5,6 +5,7 @@
 // (PPDERR_*, ppd/parser/parser.h).
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "engine/types.h"
@@ -52,9 +53,11 @@ WORD GetWordStr(const CHAR** cursor, WORD maxLen, CHAR* word);
 // place and whole (not cut); moves *cursor behind it. Empty when no word is
 // left.
 std::string_view NextWord(const CHAR** cursor);
-// NextWord for a text whose storage runs on to storageEnd: the characters
-// up to there may be read (16 at a time).
-std::string_view NextWordIn(const CHAR** cursor, const CHAR* storageEnd);
+// The first words.size() words of a text, each as NextWord would take it
+// after the one before; empty, at the text's end, once no word is left. The
+// text's storage runs on to storageEnd: the characters up to there may be
+// read (many at a time).
+void WordsIn(const CHAR* text, const CHAR* storageEnd, std::span<std::string_view> words);
 // TRUE when text begins with exactly `word`, followed by its end or a space.
 BOOL EqualWordString(const CHAR* word, const CHAR* text);
 

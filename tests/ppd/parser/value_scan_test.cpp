@@ -66,6 +66,28 @@ TEST(GetWordStr, KeepsTheFirst39CharactersOfALongWordAndPassesOverTheRest) {
   EXPECT_STREQ(word, "next");
 }
 
+// WordsIn takes its words from masks of the first 64 characters when the
+// text ends there, and word by word otherwise; either way they are the
+// words NextWord takes one after another, at the same places.
+TEST(WordsIn, TakesTheWordsNextWordTakes) {
+  const std::string longWord(70, 'w');
+  for (const std::string& text :
+       {std::string(), std::string(" \t "), std::string("a"), std::string(" a  b\tc "),
+        std::string("one two three four five"), std::string(62, 'x') + " y", std::string(63, 'x'),
+        std::string(64, 'x'), "*F " + longWord + " *G o", std::string(60, ' ') + "late words"}) {
+    std::vector<char> storage(text.begin(), text.end());
+    storage.resize(text.size() + 80, '\0');  // the terminator, and room to read on
+    std::string_view words[4];
+    WordsIn(storage.data(), storage.data() + storage.size(), words);
+    const char* cursor = storage.data();
+    for (const std::string_view word : words) {
+      const std::string_view expected = NextWord(&cursor);
+      EXPECT_EQ(word.data(), expected.data()) << '"' << text << '"';
+      EXPECT_EQ(word.size(), expected.size()) << '"' << text << '"';
+    }
+  }
+}
+
 TEST(EqualWordString, MatchesAWholeWordAtTheStart) {
   struct Case {
     const char* word;
