@@ -245,8 +245,8 @@ struct RESOLVEDCHOICE {
   WORD optionIndex;
 };
 
-// The parser shares the texts a constraint repeats from the one before it,
-// so equal names mostly have one address; others mostly differ at once.
+// Unequal names mostly differ in their first character, which is looked at
+// before a whole compare.
 bool SameName(const CHAR* a, const CHAR* b) {
   return a == b || (a != nullptr && b != nullptr && a[0] == b[0] && std::strcmp(a, b) == 0);
 }
