@@ -64,7 +64,12 @@ void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE*
 
 PFN_COLORTILES WidestColorTiles() {
 #if defined(CARDPRINT_WIDE_LANES)
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return ColorTilesAvx2;
+  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return ColorTiles;
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
+    return ColorTilesAvx512;
+  }
+  return ColorTilesAvx2;
 #endif
   return ColorTiles;
 }

@@ -62,6 +62,10 @@ void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE*
 // error step by step).
 void ColorTilesAvx2(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
                     ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+// x86-64 processors that also have AVX-512 (F, BW, VL) with byte permutes
+// (VBMI): the same, the curve looked up 64 values at a time.
+void ColorTilesAvx512(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                      ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
 
 // The widest the processor runs.
 PFN_COLORTILES WidestColorTiles();

@@ -55,6 +55,11 @@ std::vector<Kernel> Kernels() {
       __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
     kernels.push_back({"portable tile, AVX-512 16 lanes", CorrectLanes16, ColorTiles});
   }
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
+    kernels.push_back({"AVX-512 tile, curve table", CorrectLanes4, ColorTilesAvx512});
+  }
 #endif
   return kernels;
 }
@@ -167,9 +172,11 @@ class ColorPathTest : public ::testing::TestWithParam<Setting> {};
 
 // The colours, a surface of them at a time in portrait (the last one filled
 // up with white), through the whole fast path with each kernel, marked as
-// a page with the black panel does it; in landscape with the widest kernel;
-// and unmarked, as a page without the black panel does it, with the
-// portable kernel and the widest.
+// a page with the black panel does it; in landscape with each kernel that
+// has a tile of its own, and the last one listed (the portable tile turns
+// landscape tiles alike for every correction kernel); and unmarked, as a
+// page without the black panel does it, with the portable kernel and the
+// last one.
 TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
   const Setting& s = GetParam();
   const COLORCORRECTION cc = MakeColorCorrection(s.alColor);
@@ -193,10 +200,11 @@ TEST_P(ColorPathTest, EveryColourGivesThePerPixelPanels) {
       bits = dots;
       ExpectSamePanels(FastPanels(bits, false, rc, cc, kernel, true), marked, dots);
     }
-    {
-      SCOPED_TRACE(std::string(kernels.back().name) + ", landscape");
+    for (const Kernel& kernel : kernels) {
+      if (kernel.pfnTiles == ColorTiles && &kernel != &kernels.back()) continue;
+      SCOPED_TRACE(std::string(kernel.name) + ", landscape");
       bits = LandscapeSurface(dots);
-      ExpectSamePanels(FastPanels(bits, true, rc, cc, kernels.back(), true), marked, dots);
+      ExpectSamePanels(FastPanels(bits, true, rc, cc, kernel, true), marked, dots);
     }
     const Panels unmarked = PerPixelPanels(corrected, false);
     for (const Kernel& kernel : {kernels.front(), kernels.back()}) {
