@@ -107,8 +107,10 @@ CURVE CurveConstants() {
 
 // GCC 12 takes the undefined upper half its own 256-bit extracts and
 // inserts of 512-bit registers start from for a value used uninitialised.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 // T[v] (low byte) and T[v - k] (high byte) of an ink held as v << 8, of k
 // held as k << 8, for two runs at once: each lane's bytes v and v - k are
@@ -130,7 +132,9 @@ void CurvesOfTwo(__m256i vhA, __m256i khA, __m256i vhB, __m256i khB, const CURVE
   curvesB = _mm512_extracti64x4_epi64(curves, 1);
 }
 
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 #else
 
