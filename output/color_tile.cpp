@@ -10,8 +10,9 @@ namespace {
 
 constexpr ULONG TILE = TILE_DOTS;
 
-void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
+void ColorTile(DWORD* pTile, bool bTranspose, BYTE* pbYellow, ULONG cbLine,
                const COLORCORRECTION* pcc, bool bMark) {
+  const ULONG stride = RunStride(bTranspose);
   BYTE ab[4][TILE][TILE];  // yellow, magenta, cyan, black; run r in row r
   for (ULONG r = 0; r < TILE; ++r) {
     DWORD pixels[TILE];
@@ -54,11 +55,11 @@ void ColorTile(DWORD* pTile, ULONG stride, bool bTranspose, BYTE* pbYellow, ULON
 
 }  // namespace
 
-void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                ULONG cbLine, const COLORCORRECTION* pcc, bool bMark) {
+void ColorTiles(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                const COLORCORRECTION* pcc, bool bMark) {
   const ULONG cbNextYellow = bTranspose ? TILE * cbLine : TILE;
   for (ULONG n = 0; n < cTiles; ++n, pTile += TILE, pbYellow += cbNextYellow) {
-    ColorTile(pTile, stride, bTranspose, pbYellow, cbLine, pcc, bMark);
+    ColorTile(pTile, bTranspose, pbYellow, cbLine, pcc, bMark);
   }
 }
 

@@ -2,12 +2,13 @@
 // 16 lines by 16 dots, side by side along the runs: tile n's runs start at
 // pTile + 16n, and its yellow at pbYellow + 16n (portrait) or
 // pbYellow + 16n x cbLine (landscape). A tile is read as 16 runs of 16
-// neighbouring surface words, run r at pTile + r x stride. In portrait run
-// t holds line t; in landscape (bTranspose) run r holds dot r of the 16
-// lines, and the tile is turned round. Each pixel is corrected (when pcc is
-// given), then marked (when bMark: pure black becomes white with mark 0,
-// every other pixel gets mark 0xFF), and gives its four panel bytes:
-// yellow 255 - blue, magenta 255 - green, cyan 255 - red, black 255 - mark.
+// neighbouring surface words, run r at pTile + r x RunStride(bTranspose).
+// In portrait run t holds line t; in landscape (bTranspose) run r holds dot
+// r of the 16 lines, and the tile is turned round. Each pixel is corrected
+// (when pcc is given), then marked (when bMark: pure black becomes white
+// with mark 0, every other pixel gets mark 0xFF), and gives its four panel
+// bytes: yellow 255 - blue, magenta 255 - green, cyan 255 - red, black
+// 255 - mark.
 // A tile's line t gives its 16 yellow bytes to the tile's yellow +
 // t x cbLine; its magenta, cyan and (when bMark) black bytes are kept in
 // the tile's own memory (KeptTileLine, KeptHalfLine), which the runs no
@@ -15,10 +16,17 @@
 // gives the bytes that CorrectPixel and the marking give pixel by pixel.
 #pragma once
 
+#include "driver/pdev.h"
 #include "engine/types.h"
 #include "output/color_correction.h"
 
 inline constexpr ULONG TILE_DOTS = 16;
+
+// The words between neighbouring runs of a tile: a line of the frame in
+// portrait, a dot's column of it in landscape (bTranspose).
+constexpr ULONG RunStride(bool bTranspose) {
+  return bTranspose ? ULONG{FRAME_LINES} : ULONG{FRAME_DOTS};
+}
 
 // The panels the colour walk keeps in the surface.
 enum class KeptPanel {
@@ -49,23 +57,22 @@ inline BYTE* KeptHalfLine(DWORD* pTile, ULONG stride, KeptPanel panel, ULONG t, 
   return reinterpret_cast<BYTE*>(pTile + run * stride) + (t % HALF_DOTS) * HALF_DOTS;
 }
 
-using PFN_COLORTILES = void (*)(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles,
-                                BYTE* pbYellow, ULONG cbLine, const COLORCORRECTION* pcc,
-                                bool bMark);
+using PFN_COLORTILES = void (*)(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
+                                ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
 
 // Any processor: the runs go through the correction kernel pcc names.
-void ColorTiles(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+void ColorTiles(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                const COLORCORRECTION* pcc, bool bMark);
 // x86-64 processors with AVX2 and FMA: the correction worked out in 16-bit lanes,
 // 16 pixels side by side (the saturation step in single precision, 8 side by
 // side, when its factor is not 1; the pixels too near a boundary for its
 // error step by step).
-void ColorTilesAvx2(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                    ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+void ColorTilesAvx2(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                    const COLORCORRECTION* pcc, bool bMark);
 // x86-64 processors that also have AVX-512 (F, BW, VL) with byte permutes
 // (VBMI): the same, the curve looked up 64 values at a time.
-void ColorTilesAvx512(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                      ULONG cbLine, const COLORCORRECTION* pcc, bool bMark);
+void ColorTilesAvx512(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                      const COLORCORRECTION* pcc, bool bMark);
 
 // The widest the processor runs.
 PFN_COLORTILES WidestColorTiles();

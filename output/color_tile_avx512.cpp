@@ -2,7 +2,7 @@
 // the curve taken from its table.
 #include "output/color_tile_kernel.h"
 
-void ColorTilesAvx512(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                      ULONG cbLine, const COLORCORRECTION* pcc, bool bMark) {
-  ColorTilesOfCase(pTile, stride, bTranspose, cTiles, pbYellow, cbLine, pcc, bMark);
+void ColorTilesAvx512(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                      const COLORCORRECTION* pcc, bool bMark) {
+  ColorTilesOfCase(pTile, bTranspose, cTiles, pbYellow, cbLine, pcc, bMark);
 }

@@ -419,8 +419,7 @@ void StoreTurnedRow(BYTE* pbDots, ULONG cbLine, ULONG q, __m256i row) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(pb), lines);
   };
   auto high = [](BYTE* pb, __m128i lines) {
-    const auto bytes = static_cast<std::uint64_t>(_mm_extract_epi64(lines, 1));
-    std::memcpy(pb, &bytes, sizeof bytes);
+    _mm_storeh_pd(reinterpret_cast<double*>(pb), _mm_castsi128_pd(lines));
   };
   low(pbDots + 2 * q * cbLine, first);
   high(pbDots + (2 * q + 1) * cbLine, first);
@@ -471,8 +470,10 @@ inline constexpr ULONG kRunsTogether = 4;
 static_assert(HALF_DOTS % kRunsTogether == 0 && kRunsTogether % 2 == 0);
 
 template <bool kTurn, TILECASE kCase>
-void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+void ColorTiles16(DWORD* pTile, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
                   const COLORCORRECTION* pcc, bool bMarkGiven) {
+  // Known when the tile is built, the runs' places are constant offsets.
+  constexpr ULONG stride = RunStride(kTurn);
   constexpr bool kUsual = kCase != TILECASE::Other;
   const bool bCorrect = kUsual || pcc != nullptr;
   const bool bSaturate =
@@ -619,18 +620,18 @@ void ColorTiles16(DWORD* pTile, ULONG stride, ULONG cTiles, BYTE* pbYellow, ULON
 }
 
 // The tile built for the page's case and orientation.
-void ColorTilesOfCase(DWORD* pTile, ULONG stride, bool bTranspose, ULONG cTiles, BYTE* pbYellow,
-                      ULONG cbLine, const COLORCORRECTION* pcc, bool bMark) {
+void ColorTilesOfCase(DWORD* pTile, bool bTranspose, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
+                      const COLORCORRECTION* pcc, bool bMark) {
   const bool bUsual = pcc != nullptr && bMark && SumsKeepBlack(*pcc);
   const bool bSaturate = pcc != nullptr && pcc->dSaturation != 1.0;
-  using PFN_TILES16 = void (*)(DWORD*, ULONG, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
+  using PFN_TILES16 = void (*)(DWORD*, ULONG, BYTE*, ULONG, const COLORCORRECTION*, bool);
   PFN_TILES16 tiles = !bUsual     ? (bTranspose ? ColorTiles16<true, TILECASE::Other>
                                                 : ColorTiles16<false, TILECASE::Other>)
                       : bSaturate ? (bTranspose ? ColorTiles16<true, TILECASE::UsualSaturated>
                                                 : ColorTiles16<false, TILECASE::UsualSaturated>)
                                   : (bTranspose ? ColorTiles16<true, TILECASE::Usual>
                                                 : ColorTiles16<false, TILECASE::Usual>);
-  tiles(pTile, stride, cTiles, pbYellow, cbLine, pcc, bMark);
+  tiles(pTile, cTiles, pbYellow, cbLine, pcc, bMark);
 }
 
 }  // namespace

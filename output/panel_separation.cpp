@@ -22,7 +22,7 @@ struct AREA {
   bool bLandscape;
   ULONG x, y, cx, cy;
 
-  ULONG RunStride() const { return bLandscape ? ULONG{FRAME_LINES} : ULONG{FRAME_DOTS}; }
+  ULONG RunStride() const { return ::RunStride(bLandscape); }
   // The word of line i, dot j; a tile's first run starts at its first line
   // and first dot.
   DWORD* Dot(ULONG i, ULONG j) const {
@@ -119,20 +119,18 @@ void ForEachTile(const AREA& area, Tile tile) {
 void SeparateColorPanels(BYTE* pbYellow, DWORD* pBits, bool bLandscape, const PRINTAREA& rc,
                          const COLORCORRECTION* pcc, bool bMark, PFN_COLORTILES pfnColorTiles) {
   const AREA area = AreaOf(pBits, bLandscape, rc);
-  const ULONG stride = area.RunStride();
   // The whole tiles in rows along the runs: a column of the print area's
   // tiles in landscape, a row of them in portrait.
   const ULONG cyTiles = area.WholeLines();
   const ULONG cxTiles = area.WholeDots();
   if (bLandscape) {
     for (ULONG j0 = 0; j0 < cxTiles; j0 += TILE) {
-      pfnColorTiles(area.Dot(0, j0), stride, true, cyTiles / TILE, pbYellow + j0, area.cx, pcc,
-                    bMark);
+      pfnColorTiles(area.Dot(0, j0), true, cyTiles / TILE, pbYellow + j0, area.cx, pcc, bMark);
     }
   } else {
     for (ULONG i0 = 0; i0 < cyTiles; i0 += TILE) {
-      pfnColorTiles(area.Dot(i0, 0), stride, false, cxTiles / TILE, pbYellow + i0 * area.cx,
-                    area.cx, pcc, bMark);
+      pfnColorTiles(area.Dot(i0, 0), false, cxTiles / TILE, pbYellow + i0 * area.cx, area.cx, pcc,
+                    bMark);
     }
   }
   // The dots beside the tiles stay pixels, corrected and marked in place.
