@@ -466,6 +466,7 @@ template <bool kTurn>
 // saturation factor. Anything else is decided as the runs go.
 enum class TILECASE { Usual, UsualSaturated, Other };
 
+// The runs the loops below take side by side.
 inline constexpr ULONG kRunsTogether = 4;
 static_assert(HALF_DOTS % kRunsTogether == 0 && kRunsTogether % 2 == 0);
 
