@@ -34,7 +34,7 @@ constexpr ULONG kLines = 1024;
 constexpr ULONG kSurfaceWords = kDots * kLines;
 
 // A tile kernel, with the correction kernel it runs the pixels through
-// (the AVX2 tile works the correction out itself).
+// (the AVX2 and AVX-512 tiles work the correction out themselves).
 struct Kernel {
   const char* name;
   PFN_CORRECTRUN pfn;
