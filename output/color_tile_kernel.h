@@ -419,7 +419,7 @@ void StoreTurnedRow(BYTE* pbDots, ULONG cbLine, ULONG q, __m256i row) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(pb), lines);
   };
   auto high = [](BYTE* pb, __m128i lines) {
-    _mm_storeh_pd(reinterpret_cast<double*>(pb), _mm_castsi128_pd(lines));
+    _mm_storeh_pi(reinterpret_cast<__m64*>(pb), _mm_castsi128_ps(lines));
   };
   low(pbDots + 2 * q * cbLine, first);
   high(pbDots + (2 * q + 1) * cbLine, first);
