@@ -77,12 +77,6 @@ WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s) {
   return PPDERR_NONE;
 }
 
-void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text) {
-  if (!text.empty()) std::memcpy(buf->text, text.data(), text.size());
-  buf->length = static_cast<ULONG>(text.size());
-  buf->text[buf->length] = '\0';
-}
-
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf) {
   while (buf->length > 0 && IsSpaceChar(buf->text[buf->length - 1])) --buf->length;
   buf->text[buf->length] = '\0';

@@ -5,6 +5,8 @@
 // (PPDERR_*, ppd/parser/parser.h).
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -26,8 +28,40 @@ void BUFOBJ_Reset(BUFOBJ* buf);
 // storage's zero last byte).
 WORD BUFOBJ_AddString(BUFOBJ* buf, const CHAR* s);
 // Replaces the text with `text`, which must fit (at most maxLength
-// characters, no NUL).
-void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text);
+// characters, no NUL). Inline: the reader sets four texts for every
+// statement, mostly a few characters each, which a few moves copy.
+inline void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text) {
+  const CHAR* src = text.data();
+  CHAR* dst = buf->text;
+  const std::size_t n = text.size();
+  // Two copies of a fixed size from both ends cover any n from that size to
+  // twice it.
+  auto ends = [&](auto word) {
+    decltype(word) first, last;
+    std::memcpy(&first, src, sizeof first);
+    std::memcpy(&last, src + n - sizeof last, sizeof last);
+    std::memcpy(dst, &first, sizeof first);
+    std::memcpy(dst + n - sizeof last, &last, sizeof last);
+  };
+  struct Chars16 {
+    CHAR c[16];
+  };
+  if (n >= 16 && n <= 32) {
+    ends(Chars16{});
+  } else if (n >= 8 && n < 16) {
+    ends(std::uint64_t{});
+  } else if (n >= 4 && n < 8) {
+    ends(std::uint32_t{});
+  } else if (n > 0 && n < 4) {
+    dst[0] = src[0];
+    dst[n / 2] = src[n / 2];
+    dst[n - 1] = src[n - 1];
+  } else if (n > 32) {
+    std::memcpy(dst, src, n);
+  }
+  buf->length = static_cast<ULONG>(n);
+  dst[n] = '\0';
+}
 // Drops trailing spaces and tabs.
 void BUFOBJ_StripTrailingSpaces(BUFOBJ* buf);
 // Copies the text into dest (room for length + 1 bytes), decoding hex

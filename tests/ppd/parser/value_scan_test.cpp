@@ -28,6 +28,27 @@ TEST(BufObj, AppendsUpToItsCapacityAndStaysTerminated) {
   EXPECT_STREQ(buf.text, "");
 }
 
+// Every length up to past the longest copied in small moves, over a longer
+// text: the new text and its terminator, and behind them the storage as the
+// longer text left it.
+TEST(BufObj, SetTextHoldsTextsOfEveryLength) {
+  std::string source;
+  for (int i = 0; i < 80; ++i) source += static_cast<char>('!' + i);
+  const std::string_view longer = std::string_view(source).substr(5, 75);
+  for (std::size_t n = 0; n <= 70; ++n) {
+    std::string storage(82, '#');
+    BUFOBJ buf;
+    BUFOBJ_Initialize(&buf, storage.data(), 80);
+    BUFOBJ_SetText(&buf, longer);
+    BUFOBJ_SetText(&buf, std::string_view(source).substr(0, n));
+    std::string expected = std::string(longer) + '\0' + "######";
+    expected.replace(0, n, source, 0, n);
+    expected[n] = '\0';
+    EXPECT_EQ(buf.length, n);
+    EXPECT_EQ(storage, expected) << "length " << n;
+  }
+}
+
 TEST(BufObj, StripsTrailingSpacesAndTabsOnly) {
   struct Case {
     const char* text;
