@@ -39,7 +39,6 @@
 #include <cstring>
 
 #include "driver/pdev.h"
-#include "output/color_lanes.h"
 #include "output/color_tile.h"
 #include "output/pixel_color.h"
 #include "output/tile_bytes.h"
@@ -552,18 +551,22 @@ void ColorTiles16(DWORD* pTile, ULONG cTiles, BYTE* pbYellow, ULONG cbLine,
   // the processor overlaps more of it.
   auto runs = [&](const DWORD* pFirst, __m256i* ymRows, __m256i* ckRows) {
     RUNINKS inks[kRunsTogether];
-    __m256i kh[kRunsTogether];
     for (ULONG i = 0; i < kRunsTogether; ++i) {
       HighInks(pFirst + i * stride, inks[i].yh, inks[i].mh, inks[i].ch);
-      kh[i] = _mm256_min_epu16(inks[i].yh, _mm256_min_epu16(inks[i].mh, inks[i].ch));
     }
     if (bCorrect) {
+      // The grey part k the inks share, held as k << 8.
+      auto grey = [](const RUNINKS& run) {
+        return _mm256_min_epu16(run.yh, _mm256_min_epu16(run.mh, run.ch));
+      };
       for (ULONG i = 0; i < kRunsTogether; i += 2) {
         RUNINKS& a = inks[i];
         RUNINKS& b = inks[i + 1];
-        CurvesOfTwo(a.yh, kh[i], b.yh, kh[i + 1], curve, a.yCurves, b.yCurves);
-        CurvesOfTwo(a.mh, kh[i], b.mh, kh[i + 1], curve, a.mCurves, b.mCurves);
-        CurvesOfTwo(a.ch, kh[i], b.ch, kh[i + 1], curve, a.cCurves, b.cCurves);
+        const __m256i ka = grey(a);
+        const __m256i kb = grey(b);
+        CurvesOfTwo(a.yh, ka, b.yh, kb, curve, a.yCurves, b.yCurves);
+        CurvesOfTwo(a.mh, ka, b.mh, kb, curve, a.mCurves, b.mCurves);
+        CurvesOfTwo(a.ch, ka, b.ch, kb, curve, a.cCurves, b.cCurves);
       }
     }
     for (ULONG i = 0; i < kRunsTogether; ++i) {

@@ -46,18 +46,18 @@ inline void BUFOBJ_SetText(BUFOBJ* buf, std::string_view text) {
   struct Chars16 {
     CHAR c[16];
   };
-  if (n >= 16 && n <= 32) {
+  if (n > 32) {
+    std::memcpy(dst, src, n);
+  } else if (n >= 16) {
     ends(Chars16{});
-  } else if (n >= 8 && n < 16) {
+  } else if (n >= 8) {
     ends(std::uint64_t{});
-  } else if (n >= 4 && n < 8) {
+  } else if (n >= 4) {
     ends(std::uint32_t{});
-  } else if (n > 0 && n < 4) {
+  } else if (n > 0) {
     dst[0] = src[0];
     dst[n / 2] = src[n / 2];
     dst[n - 1] = src[n - 1];
-  } else if (n > 32) {
-    std::memcpy(dst, src, n);
   }
   buf->length = static_cast<ULONG>(n);
   dst[n] = '\0';
